@@ -1,0 +1,235 @@
+#include "clock/ClockWindow.h"
+
+#include "clock/Colors.h"
+#include "clock/GlyphCell.h"
+#include "clock/GlyphStore.h"
+#include "platform/CommandLabel.h"
+#include "platform/TimeText.h"
+#include "platform/Twips.h"
+#include "platform/WindowManager.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+struct LabelLayout {
+    CommandLabel* ClockWindow::*member;
+    const char* name;
+    const char* caption;
+    int left, top, width, height; // twips
+    qreal pointSize;
+    const QColor& color;
+    bool underlined;
+};
+
+struct RuleLine {
+    int x1, y1, x2, y2; // twips
+};
+
+// Line3, Line2, Line1, Line5, Line6, Line7, Line8, Line4
+constexpr RuleLine ruleLines[] = {
+    {120, 360, 120, 2760},   {1200, 360, 1200, 2760}, {1200, 600, 120, 600},
+    {120, 960, 1200, 960},   {120, 1680, 1210, 1680}, {120, 2040, 1210, 2040},
+    {120, 2400, 1210, 2400}, {120, 2760, 1210, 2760},
+};
+
+} // namespace
+
+struct ClockWindowLayout {
+    static const LabelLayout labels[];
+};
+
+const LabelLayout ClockWindowLayout::labels[] = {
+    {&ClockWindow::lblMove, "lblMove", "Move", 240, 360, 495, 255, 8.25, Colors::lightCyan, false},
+    {&ClockWindow::YorN, "YorN", "N", 840, 360, 135, 255, 8.25, Colors::cyan, true},
+    {&ClockWindow::Label2, "Label2", "Sound", 240, 720, 615, 255, 8.25, Colors::lightCyan, false},
+    {&ClockWindow::OfforOn, "OfforOn", "On", 840, 720, 375, 255, 8.25, Colors::cyan, true},
+    {&ClockWindow::Label3, "Label3", "Timer", 240, 1080, 495, 255, 8.25, Colors::lightCyan, false},
+    {&ClockWindow::Label4, "Label4", "Start", 240, 1320, 375, 135, 6.75, Colors::cyan, false},
+    {&ClockWindow::Label6, "Label6", "|", 600, 1320, 135, 255, 9, Colors::lightCyan, false},
+    {&ClockWindow::Label5, "Label5", "Pause", 720, 1320, 375, 135, 6.75, Colors::cyan, false},
+    {&ClockWindow::lblH, "lblH", "00", 240, 1440, 255, 255, 8.25, Colors::lightCyan, false},
+    {&ClockWindow::Label10, "Label10", ":", 430, 1440, 135, 255, 8.25, Colors::lightCyan, false},
+    {&ClockWindow::lblM, "lblM", "00", 540, 1440, 255, 255, 8.25, Colors::lightCyan, false},
+    {&ClockWindow::Label11, "Label11", ":", 740, 1440, 135, 255, 8.25, Colors::lightCyan, false},
+    {&ClockWindow::lblS, "lblS", "00", 840, 1440, 255, 255, 8.25, Colors::lightCyan, false},
+    {&ClockWindow::Label7, "Label7", "Links", 240, 1800, 855, 255, 8.25, Colors::lightCyan, false},
+    {&ClockWindow::Label8, "Label8", "About", 240, 2160, 735, 255, 8.25, Colors::lightCyan, false},
+    {&ClockWindow::lblExit, "lblExit", "Exit", 240, 2520, 495, 255, 8.25, Colors::lightCyan, false},
+};
+
+ClockWindow::ClockWindow(const Services& services, QWidget* parent)
+    : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    , m_services(services)
+    , m_companions(*this, services) {
+    setWindowTitle(QStringLiteral("Tempivo"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(true);
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+    // A utility window stays off the taskbar. Qt::Tool would do the same, but on X11
+    // it makes Qt lose track of the window's position after the first show.
+    setAttribute(Qt::WA_X11NetWmWindowTypeUtility);
+
+    buildStrip();
+    buildPanel();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setSingleShot(true);
+    Timer1->setTimerType(Qt::PreciseTimer);
+    connect(Timer1, &QTimer::timeout, this, &ClockWindow::onTimer1Tick);
+
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(500);
+    connect(Timer2, &QTimer::timeout, this, &ClockWindow::onTimer2Tick);
+
+    Timer3 = new QTimer(this);
+    Timer3->setObjectName(QStringLiteral("Timer3"));
+    Timer3->setInterval(1000);
+
+    // Load step: centre at the top edge, folded, showing 00:00.
+    const QRect screen = this->screen()->geometry();
+    const int width = Twips::toPx(ClientWidth);
+    setFixedSize(width, Twips::toPx(FoldedHeight));
+    move(screen.left() + centredLeft(screen.width(), width), screen.top());
+    m_digits->showInitial();
+    FormOnTop(true);
+    DrawFormBorder();
+
+    armTimer1();
+    Timer2->start();
+}
+
+ClockWindow::~ClockWindow() = default;
+
+int ClockWindow::centredLeft(int screenWidthPx, int windowWidthPx) {
+    const double left = Twips::fromPx(screenWidthPx) / 2.0 - Twips::fromPx(windowWidthPx) / 2.0;
+    return Twips::toPx(left);
+}
+
+void ClockWindow::buildStrip() {
+    auto cell = [this](const char* name, int left, int top, int width) {
+        auto* c = new GlyphCell(QLatin1String(name),
+                                QRect(Twips::toPx(left), Twips::toPx(top), width, 15), this);
+        connect(c, &GlyphCell::pressed, this, &ClockWindow::onSurfacePressed);
+        return c;
+    };
+    hour = cell("hour", 120, 10, 10);
+    hour1 = cell("hour1", 360, 10, 10);
+    dotblank = cell("dotblank", 600, 15, 3);
+    min = cell("min", 720, 10, 10);
+    min2 = cell("min2", 960, 15, 10);
+    m_digits = std::make_unique<DigitDisplay>(DigitDisplay::Cells{hour, hour1, dotblank, min, min2},
+                                              *m_services.time);
+}
+
+void ClockWindow::buildPanel() {
+    for (const LabelLayout& l : ClockWindowLayout::labels) {
+        auto* label = new CommandLabel(this);
+        label->setObjectName(QLatin1String(l.name));
+        label->setText(QString::fromLatin1(l.caption));
+        label->setGeometry(Twips::rect(l.left, l.top, l.width, l.height));
+        QFont font(QStringLiteral("OCR A Extended"));
+        font.setPointSizeF(l.pointSize);
+        font.setWeight(QFont::Normal);
+        font.setUnderline(l.underlined);
+        label->setFont(font);
+        label->setTextColor(l.color);
+        this->*(l.member) = label;
+    }
+    Label5->setEnabled(false);
+
+    connect(lblMove, &CommandLabel::clicked, this, &ClockWindow::onMoveClicked);
+    connect(lblExit, &CommandLabel::clicked, this, &ClockWindow::onExitClicked);
+}
+
+void ClockWindow::FormOnTop(bool onTop) {
+    m_services.windows->setTopmost(this, onTop);
+}
+
+void ClockWindow::DrawFormBorder() {
+    m_border = size();
+    update();
+}
+
+void ClockWindow::DragForm() {
+    m_services.windows->startMove(this);
+}
+
+void ClockWindow::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.setClipRegion(event->region());
+    painter.fillRect(rect(), Colors::darkGreen);
+    painter.drawPixmap(0, 0, GlyphStore::instance().ledGrid());
+
+    // The raised frame, drawn pixel-exact.
+    const int w = m_border.width();
+    const int h = m_border.height();
+    if (w > 0 && h > 0) {
+        painter.setPen(Colors::white);
+        painter.drawLine(0, 0, 0, h - 1);
+        painter.drawLine(0, 0, w - 1, 0);
+        painter.setPen(Colors::black);
+        painter.drawLine(w - 1, 0, w - 1, h - 1);
+        painter.drawLine(w - 1, h - 1, 0, h - 1);
+    }
+
+    painter.setPen(Colors::lightGrey);
+    for (const RuleLine& line : ruleLines) {
+        painter.drawLine(Twips::toPx(line.x1), Twips::toPx(line.y1), Twips::toPx(line.x2),
+                         Twips::toPx(line.y2));
+    }
+}
+
+void ClockWindow::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    onSurfacePressed();
+}
+
+void ClockWindow::onSurfacePressed() {
+    if (YorN->text() == QLatin1String("Y")) {
+        DragForm();
+        return;
+    }
+    if (Twips::fromPx(height()) == FoldedHeight) {
+        setFixedHeight(Twips::toPx(UnfoldedHeight));
+    } else {
+        setFixedHeight(Twips::toPx(FoldedHeight));
+        m_companions.unloadLinks();
+        m_companions.unloadAbout();
+    }
+    DrawFormBorder();
+}
+
+void ClockWindow::armTimer1() {
+    // Tick just after the wall clock's second turns, so a new minute shows at once.
+    int delay = m_services.time->msecsToNextSecond() + 5;
+    if (delay < 200)
+        delay += 1000;
+    Timer1->start(delay);
+}
+
+void ClockWindow::onTimer1Tick() {
+    m_digits->tick();
+    armTimer1();
+}
+
+void ClockWindow::onTimer2Tick() {
+    const int screenTop = screen() ? screen()->geometry().top() : 0;
+    if (y() != screenTop && Twips::fromPx(y() - screenTop) <= SnapThreshold)
+        move(x(), screenTop);
+}
+
+void ClockWindow::onMoveClicked() {
+    YorN->setText(YorN->text() == QLatin1String("Y") ? QStringLiteral("N") : QStringLiteral("Y"));
+}
+
+void ClockWindow::onExitClicked() {
+    emit exitRequested();
+}

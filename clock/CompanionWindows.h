@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/Services.h"
+
+#include <QPointer>
+
+class AboutBox;
+class ClockWindow;
+class LinksWindow;
+
+// Owns the links window and the About box: creates each on first use, shows it
+// without an owner, and unloads it. Loading either one unloads the other.
+class CompanionWindows {
+public:
+    CompanionWindows(ClockWindow& clock, const Services& services);
+    ~CompanionWindows();
+
+    void showLinks();
+    void showAbout();
+    void unloadLinks();
+    void unloadAbout();
+    // Unloads the links window and shows it again, which loads it afresh.
+    void reloadLinks();
+
+    LinksWindow* linksWindow() const;
+    AboutBox* aboutBox() const;
+
+private:
+    ClockWindow& m_clock;
+    Services m_services;
+    QPointer<LinksWindow> m_links;
+    QPointer<AboutBox> m_about;
+};

@@ -1,0 +1,31 @@
+#include "clock/GlyphCell.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+GlyphCell::GlyphCell(const QString& name, const QRect& geometry, QWidget* parent)
+    : QWidget(parent) {
+    setObjectName(name);
+    setGeometry(geometry);
+    // Moves over a cell must not reach the window behind it.
+    setAttribute(Qt::WA_NoMousePropagation);
+}
+
+void GlyphCell::setGlyph(const QPixmap* glyph) {
+    if (glyph == m_glyph)
+        return;
+    m_glyph = glyph;
+    update();
+}
+
+void GlyphCell::paintEvent(QPaintEvent*) {
+    if (!m_glyph)
+        return;
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, *m_glyph);
+}
+
+void GlyphCell::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    emit pressed();
+}

@@ -1,0 +1,21 @@
+#include "clock/ClockWindow.h"
+#include "platform/Fonts.h"
+#include "version.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tempivo"));
+    QApplication::setApplicationVersion(QString::fromLatin1(Version::number));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(Version::appId));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tempivo.svg")));
+    // The clock is a tool window; closing the About box must not end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    installFontSubstitutions();
+
+    ClockWindow clock(Services::system());
+    QObject::connect(&clock, &ClockWindow::exitRequested, &app, &QApplication::quit);
+    return app.exec();
+}

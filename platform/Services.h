@@ -1,0 +1,15 @@
+#pragma once
+
+class TimeText;
+class WindowManager;
+class MessageBox;
+
+// The platform services the windows use. Tests fill in stand-ins.
+struct Services {
+    TimeText* time = nullptr;
+    WindowManager* windows = nullptr;
+    MessageBox* messages = nullptr;
+
+    // The real services, created on first use and kept for the life of the program.
+    static Services system();
+};
