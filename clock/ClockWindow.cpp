@@ -4,6 +4,7 @@
 #include "clock/GlyphCell.h"
 #include "clock/GlyphStore.h"
 #include "platform/CommandLabel.h"
+#include "platform/Fonts.h"
 #include "platform/TimeText.h"
 #include "platform/Twips.h"
 #include "platform/WindowManager.h"
@@ -135,9 +136,7 @@ void ClockWindow::buildPanel() {
         label->setObjectName(QLatin1String(l.name));
         label->setText(QString::fromLatin1(l.caption));
         label->setGeometry(Twips::rect(l.left, l.top, l.width, l.height));
-        QFont font(QStringLiteral("OCR A Extended"));
-        font.setPointSizeF(l.pointSize);
-        font.setWeight(QFont::Normal);
+        QFont font = layoutFont(QStringLiteral("OCR A Extended"), l.pointSize);
         font.setUnderline(l.underlined);
         label->setFont(font);
         label->setTextColor(l.color);

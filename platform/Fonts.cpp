@@ -11,3 +11,13 @@ void installFontSubstitutions() {
                               QStringLiteral("Liberation Serif"));
     QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"));
 }
+
+QFont layoutFont(const QString& family, qreal pointSize) {
+    QFont font(family);
+    font.setPointSizeF(pointSize);
+    font.setWeight(QFont::Normal);
+    // OCR-A from fonts-ocr-a advances 0.72 em a character, the layouts' OCR A Extended 0.6 em.
+    if (family == QLatin1String("OCR A Extended"))
+        font.setStretch(84);
+    return font;
+}

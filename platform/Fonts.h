@@ -1,4 +1,10 @@
 #pragma once
 
+#include <QFont>
+
 // Maps the typefaces the layouts name onto fonts a Linux desktop has.
 void installFontSubstitutions();
+
+// A font of a face the layouts name, at a size in points, narrowed where the face
+// that stands in for it runs wider than the original.
+QFont layoutFont(const QString& family, qreal pointSize);

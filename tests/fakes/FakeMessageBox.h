@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/MessageBox.h"
+
+#include <QStringList>
+
+class FakeMessageBox : public MessageBox {
+public:
+    struct Shown {
+        QString caption;
+        QString text;
+    };
+    QList<Shown> shown;
+
+    void showError(QWidget*, const QString& caption, const QString& text) override {
+        shown.append({caption, text});
+    }
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/TimeText.h"
+
+class FakeTimeText : public TimeText {
+public:
+    QString text = QStringLiteral("12:00:00 PM");
+    QString currentTimeText() const override { return text; }
+    int msecsToNextSecond() const override { return 1000; }
+};

@@ -1,0 +1,260 @@
+#include "clock/ClockWindow.h"
+#include "clock/GlyphCell.h"
+#include "clock/GlyphStore.h"
+#include "platform/CommandLabel.h"
+
+#include "fakes/FakeMessageBox.h"
+#include "fakes/FakeTimeText.h"
+#include "fakes/FakeWindowManager.h"
+
+#include <QTest>
+#include <memory>
+
+namespace {
+
+const QRgb white = qRgb(255, 255, 255);
+const QRgb black = qRgb(0, 0, 0);
+const QRgb darkGreen = qRgb(0, 128, 0);
+
+} // namespace
+
+class TestClockWindow : public QObject {
+    Q_OBJECT
+
+    FakeTimeText time;
+    FakeWindowManager windows;
+    FakeMessageBox messages;
+    std::unique_ptr<ClockWindow> clock;
+
+    Services fakes() {
+        Services s;
+        s.time = &time;
+        s.windows = &windows;
+        s.messages = &messages;
+        return s;
+    }
+
+    GlyphCell* cell(const char* name) { return clock->findChild<GlyphCell*>(name); }
+    CommandLabel* label(const char* name) { return clock->findChild<CommandLabel*>(name); }
+    const QPixmap* digit(int d) { return &GlyphStore::instance().digit(d); }
+
+    void tick() { QMetaObject::invokeMethod(clock.get(), "onTimer1Tick"); }
+    void snapTick() { QMetaObject::invokeMethod(clock.get(), "onTimer2Tick"); }
+
+    void press(QWidget* target, Qt::MouseButton button = Qt::LeftButton, QPoint at = {2, 2}) {
+        QTest::mousePress(target, button, {}, at);
+        QTest::mouseRelease(target, button, {}, at);
+    }
+
+    // What the strip reads, as "hh:mm" with '_' for an empty digit cell and ' ' for a dark colon.
+    QString strip() {
+        auto show = [this](const char* name) -> QChar {
+            const QPixmap* g = cell(name)->glyph();
+            if (!g)
+                return u'_';
+            for (int d = 0; d < 10; ++d) {
+                if (g == digit(d))
+                    return QChar(u'0' + d);
+            }
+            return u'?';
+        };
+        const QChar colon = cell("dotblank")->glyph() == &GlyphStore::instance().dots() ? u':'
+                            : cell("dotblank")->glyph()                                 ? u'?'
+                                                                                        : u' ';
+        const QChar shown[] = {show("hour"), show("hour1"), colon, show("min"), show("min2")};
+        return QString(shown, 5);
+    }
+
+    QImage image() { return clock->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+    void checkFrame(const QImage& img) {
+        const int w = img.width();
+        const int h = img.height();
+        for (int y = 0; y < h - 1; ++y)
+            QVERIFY2(img.pixel(0, y) == white, qPrintable(QString("left %1").arg(y)));
+        for (int x = 0; x < w - 1; ++x)
+            QVERIFY2(img.pixel(x, 0) == white, qPrintable(QString("top %1").arg(x)));
+        for (int y = 0; y < h; ++y)
+            QVERIFY2(img.pixel(w - 1, y) == black, qPrintable(QString("right %1").arg(y)));
+        for (int x = 0; x < w; ++x)
+            QVERIFY2(img.pixel(x, h - 1) == black, qPrintable(QString("bottom %1").arg(x)));
+    }
+
+private slots:
+    void init() {
+        time.text = QStringLiteral("12:00:00 PM");
+        windows = FakeWindowManager();
+        clock = std::make_unique<ClockWindow>(fakes());
+    }
+
+    void cleanup() { clock.reset(); }
+
+    void centresOnTheScreen() {
+        QCOMPARE(ClockWindow::centredLeft(1024, 88), 468);
+        QCOMPARE(ClockWindow::centredLeft(1920, 88), 916);
+        // A screen narrower than the window places it partly off the screen.
+        QCOMPARE(ClockWindow::centredLeft(60, 88), -14);
+    }
+
+    void startsFoldedOnTopWithZeros() {
+        QCOMPARE(clock->size(), QSize(88, 18));
+        QCOMPARE(clock->y(), 0);
+        QCOMPARE(windows.topmostCalls, 1);
+        QVERIFY(clock->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(clock->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QCOMPARE(strip(), QStringLiteral("00:00"));
+    }
+
+    void frameFollowsTheHeight() {
+        checkFrame(image());
+
+        press(clock.get(), Qt::LeftButton, {80, 10});
+        QCOMPARE(clock->height(), 194);
+        const QImage unfolded = image();
+        checkFrame(unfolded);
+        // Nothing of the folded frame's bottom edge is left.
+        for (int x = 1; x < 87; ++x)
+            QVERIFY2(unfolded.pixel(x, 17) == darkGreen, qPrintable(QString::number(x)));
+
+        press(clock.get(), Qt::LeftButton, {80, 10});
+        QCOMPARE(clock->height(), 18);
+        checkFrame(image());
+    }
+
+    void showsTheTimeText_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("10:05 PM") << "10:05:07 PM"
+                                  << "10 05";
+        QTest::newRow("9:05 AM, tens dark") << "9:05:07 AM"
+                                            << "_9 05";
+        QTest::newRow("midnight") << "12:00:00 AM"
+                                  << "12 00";
+        QTest::newRow("noon") << "12:00:00 PM"
+                              << "12 00";
+        QTest::newRow("11:59:59 PM") << "11:59:59 PM"
+                                     << "11 59";
+        QTest::newRow("1:00 after 12:59") << "1:00:00 PM"
+                                          << "_1 00";
+        QTest::newRow("24-hour text ignored") << "13:45:10"
+                                              << "00 00";
+        QTest::newRow("empty text ignored") << ""
+                                            << "00 00";
+        QTest::newRow("letters leave cells") << "1x:yz:00 PM"
+                                             << "10 00";
+    }
+
+    void showsTheTimeText() {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        time.text = text;
+        tick();
+        QCOMPARE(strip(), shown);
+    }
+
+    void digitsFollowLaterTexts() {
+        time.text = QStringLiteral("12:59:59 PM");
+        tick();
+        time.text = QStringLiteral("1:00:00 PM");
+        tick();
+        QCOMPARE(strip(), QStringLiteral("_1:00"));
+        time.text = QStringLiteral("13:00:00");
+        tick();
+        QCOMPARE(strip(), QStringLiteral("_1 00"));
+    }
+
+    void colonBlinks() {
+        QCOMPARE(strip().at(2), u':');
+        tick();
+        QCOMPARE(strip().at(2), u' ');
+        tick();
+        QCOMPARE(strip().at(2), u':');
+        tick();
+        QCOMPARE(strip().at(2), u' ');
+    }
+
+    void pressesFoldAndUnfold_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("button");
+        const char* const targets[] = {"", "hour", "hour1", "dotblank", "min", "min2"};
+        for (const char* t : targets) {
+            for (auto [button, name] :
+                 {std::pair{Qt::LeftButton, "left"}, std::pair{Qt::RightButton, "right"},
+                  std::pair{Qt::MiddleButton, "middle"}}) {
+                QTest::addRow("%s %s", *t ? t : "background", name) << t << int(button);
+            }
+        }
+    }
+
+    void pressesFoldAndUnfold() {
+        QFETCH(QString, target);
+        QFETCH(int, button);
+        QWidget* w = target.isEmpty() ? clock.get() : clock->findChild<QWidget*>(target);
+        const QPoint at = target.isEmpty() ? QPoint(80, 10) : QPoint(1, 1);
+        press(w, Qt::MouseButton(button), at);
+        QCOMPARE(clock->height(), 194);
+        press(w, Qt::MouseButton(button), at);
+        QCOMPARE(clock->height(), 18);
+        QCOMPARE(windows.moveRequests, 0);
+    }
+
+    void pressOnALabelNeitherFoldsNorDrags() {
+        press(clock.get(), Qt::LeftButton, {80, 10});
+        for (const char* name : {"lblH", "Label3", "YorN", "Label7", "lblExit", "Label5"}) {
+            press(label(name), Qt::RightButton);
+            QCOMPARE(clock->height(), 194);
+        }
+        QCOMPARE(windows.moveRequests, 0);
+    }
+
+    void anyOtherHeightCountsAsUnfolded() {
+        clock->setFixedHeight(19);
+        press(clock.get(), Qt::LeftButton, {80, 10});
+        QCOMPARE(clock->height(), 18);
+    }
+
+    void moveSwitchTogglesAndDrags() {
+        press(clock.get(), Qt::LeftButton, {80, 10});
+        CommandLabel* yorn = label("YorN");
+        QTest::mouseClick(label("lblMove"), Qt::LeftButton);
+        QCOMPARE(yorn->text(), QStringLiteral("Y"));
+
+        // With the switch on, presses drag instead of folding, on the panel and on a digit.
+        press(clock.get(), Qt::RightButton, {80, 100});
+        press(cell("min"));
+        QCOMPARE(windows.moveRequests, 2);
+        QCOMPARE(clock->height(), 194);
+
+        QTest::mouseClick(label("lblMove"), Qt::LeftButton);
+        QCOMPARE(yorn->text(), QStringLiteral("N"));
+        press(cell("min"));
+        QCOMPARE(clock->height(), 18);
+    }
+
+    void snapsToTheTopEdge_data() {
+        QTest::addColumn<int>("top");
+        QTest::addColumn<int>("after");
+        QTest::newRow("20 px (300 twips)") << 20 << 0;
+        QTest::newRow("21 px (315 twips)") << 21 << 21;
+        QTest::newRow("above the screen") << -7 << 0;
+        QTest::newRow("far down") << 300 << 300;
+    }
+
+    void snapsToTheTopEdge() {
+        QFETCH(int, top);
+        QFETCH(int, after);
+        clock->move(clock->x(), top);
+        snapTick();
+        QCOMPARE(clock->y(), after);
+    }
+
+    void exitAsksToEndTheProgram() {
+        int requests = 0;
+        connect(clock.get(), &ClockWindow::exitRequested, this, [&] { ++requests; });
+        QTest::mouseClick(label("lblExit"), Qt::LeftButton);
+        QCOMPARE(requests, 1);
+    }
+};
+
+QTEST_MAIN(TestClockWindow)
+#include "tst_clock_window.moc"
