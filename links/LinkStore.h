@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+// The quick links live in one profile (INI) file, section "Configuration", three keys per slot:
+// No{N}T (title), No{N}A (address), No{N}S (type). Nothing is cached: every call goes to the file.
+namespace LinkStore {
+
+inline const QString configSection = QStringLiteral("Configuration");
+
+// $XDG_CONFIG_HOME/tempivo/config.ini; the one path every reader and writer uses.
+QString configFilePath();
+
+// "No" + slot in decimal + field letter ('T', 'A' or 'S'), e.g. keyName(10, 'A') == "No10A".
+QString keyName(int slot, char field);
+
+// The value of key in section, at most 254 characters; defaultValue (without trailing blanks)
+// when the file, the section or the key is missing.
+QString ReadIni(const QString& file, const QString& section, const QString& key,
+                const QString& defaultValue);
+
+// Stores value (CR and LF turned into blanks) under key in section; a refused write is ignored.
+void WriteIni(const QString& file, const QString& section, const QString& key,
+              const QString& value);
+
+// True only for an existing regular file whose name does not start with "." (a folder is no file).
+bool isNormalFile(const QString& path);
+
+// When path is not a normal file, appends the default ten empty links to it (creating the folder
+// and the file when missing). Returns false with a human-readable reason in errorText when the
+// file cannot be written; true when it was written or already existed.
+bool writeDefaultFile(const QString& path, QString* errorText);
+
+} // namespace LinkStore
