@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -24,6 +26,14 @@ struct LinksFixture {
     FakeShell shell;
     FakeFileDialog files;
     std::unique_ptr<ClockWindow> clock;
+
+    // Test mode keeps the user's own settings out of reach; a home of its own per
+    // test program lets suites run side by side.
+    static void isolateConfig() {
+        static QTemporaryDir home;
+        qputenv("HOME", QFile::encodeName(home.path()));
+        QStandardPaths::setTestModeEnabled(true);
+    }
 
     static QString configPath() { return LinkStore::configFilePath(); }
 

@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QStandardPaths>
 
 // The link editor below the slots: opening, type switching, Browse, Save, Cancel and Erase.
 class LinkEditorTest : public QObject {
@@ -39,7 +38,7 @@ private:
 };
 
 void LinkEditorTest::initTestCase() {
-    QStandardPaths::setTestModeEnabled(true);
+    LinksFixture::isolateConfig();
     installFontSubstitutions();
 }
 

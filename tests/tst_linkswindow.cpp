@@ -5,7 +5,6 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTimer>
 
 // The links window: loading, docking, tooltips, hover looks, launching and closing.
@@ -19,7 +18,6 @@ private slots:
 
     void loadCreatesStoreAndShowsEmptySlots();
     void loadShowsStoredTitles();
-    void loadClosesAboutBox();
     void loadWithUnwritableStoreStillOpens();
     void windowSizeAndBorder();
     void docksBesideClock();
@@ -27,7 +25,6 @@ private slots:
     void timerRunsAtFrameRate();
     void tooltipsAfterOneTick();
     void slotUnderlineFollowsPointer();
-    void emptySlotsNeverUnderline();
     void closeCommandLook();
     void closeCommandUnloads();
     void launching_data();
@@ -41,7 +38,7 @@ private:
 };
 
 void LinksWindowTest::initTestCase() {
-    QStandardPaths::setTestModeEnabled(true);
+    LinksFixture::isolateConfig();
     installFontSubstitutions();
 }
 
@@ -64,11 +61,18 @@ QColor LinksWindowTest::pixelAt(QWidget* widget, QPoint at) const {
 
 void LinksWindowTest::loadCreatesStoreAndShowsEmptySlots() {
     f.start();
+    f.clock->companions().showAbout();
     QVERIFY(f.openLinks());
+    QVERIFY(!f.clock->companions().aboutBox());
     QCOMPARE(LinksFixture::readConfig(), LinksFixture::defaultText());
     QCOMPARE(f.links()->Exist, qint16(0));
-    for (int n = 1; n <= 10; ++n)
-        QCOMPARE(f.child(qPrintable(QStringLiteral("lbl%1").arg(n)))->text(), "[none]");
+    for (int n = 1; n <= 10; ++n) {
+        CommandLabel* slot = f.child(qPrintable(QStringLiteral("lbl%1").arg(n)));
+        QCOMPARE(slot->text(), "[none]");
+        // Empty slots never underline.
+        moveOnto(slot);
+        QVERIFY(!slot->isUnderlined());
+    }
     QVERIFY(f.messages.shown.isEmpty());
 
     // A second load finds the file and leaves it alone.
@@ -89,14 +93,6 @@ void LinksWindowTest::loadShowsStoredTitles() {
     QCOMPARE(f.child("lbl10")->text(), "Ten");
     QCOMPARE(f.child("lbl5")->text(), "[none]");
     QCOMPARE(LinksFixture::readConfig(), text);
-}
-
-void LinksWindowTest::loadClosesAboutBox() {
-    f.start();
-    f.clock->companions().showAbout();
-    QVERIFY(f.clock->companions().aboutBox());
-    QVERIFY(f.openLinks());
-    QVERIFY(!f.clock->companions().aboutBox());
 }
 
 void LinksWindowTest::loadWithUnwritableStoreStillOpens() {
@@ -223,16 +219,6 @@ void LinksWindowTest::slotUnderlineFollowsPointer() {
     // The frame's own background clears it.
     moveOnto(f.child<QWidget>("Frame1"), {100, 185});
     QCOMPARE(underlined(), QStringList{});
-}
-
-void LinksWindowTest::emptySlotsNeverUnderline() {
-    f.start();
-    QVERIFY(f.openLinks());
-    for (int n = 1; n <= 10; ++n) {
-        CommandLabel* slot = f.child(qPrintable(QStringLiteral("lbl%1").arg(n)));
-        moveOnto(slot);
-        QVERIFY(!slot->isUnderlined());
-    }
 }
 
 void LinksWindowTest::closeCommandLook() {
