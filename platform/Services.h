@@ -3,12 +3,16 @@
 class TimeText;
 class WindowManager;
 class MessageBox;
+class Shell;
+class FileDialog;
 
 // The platform services the windows use. Tests fill in stand-ins.
 struct Services {
     TimeText* time = nullptr;
     WindowManager* windows = nullptr;
     MessageBox* messages = nullptr;
+    Shell* shell = nullptr;
+    FileDialog* files = nullptr;
 
     // The real services, created on first use and kept for the life of the program.
     static Services system();

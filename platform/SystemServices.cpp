@@ -1,5 +1,7 @@
+#include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/Services.h"
+#include "platform/Shell.h"
 #include "platform/TimeText.h"
 #include "platform/WindowManager.h"
 
@@ -7,10 +9,14 @@ Services Services::system() {
     static SystemTimeText time;
     static QtWindowManager windows;
     static QtMessageBox messages;
+    static SystemShell shell;
+    static QtFileDialog files;
 
     Services services;
     services.time = &time;
     services.windows = &windows;
     services.messages = &messages;
+    services.shell = &shell;
+    services.files = &files;
     return services;
 }

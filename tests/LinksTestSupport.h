@@ -1,0 +1,135 @@
+#pragma once
+
+#include "clock/ClockWindow.h"
+#include "fakes/FakeFileDialog.h"
+#include "fakes/FakeMessageBox.h"
+#include "fakes/FakeShell.h"
+#include "fakes/FakeTimeText.h"
+#include "fakes/FakeWindowManager.h"
+#include "links/LinkStore.h"
+#include "links/LinksWindow.h"
+#include "platform/CommandLabel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+// A clock window with stand-in services and a settings file in the test area.
+struct LinksFixture {
+    FakeTimeText time;
+    FakeWindowManager windows;
+    FakeMessageBox messages;
+    FakeShell shell;
+    FakeFileDialog files;
+    std::unique_ptr<ClockWindow> clock;
+
+    // Test mode keeps the user's own settings out of reach; a home of its own per
+    // test program lets suites run side by side.
+    static void isolateConfig() {
+        static QTemporaryDir home;
+        qputenv("HOME", QFile::encodeName(home.path()));
+        QStandardPaths::setTestModeEnabled(true);
+    }
+
+    static QString configPath() { return LinkStore::configFilePath(); }
+
+    // The settings file as a fresh store writes it.
+    static QByteArray defaultText() {
+        QByteArray text = "[Configuration]\r\n";
+        for (int n = 1; n <= 10; ++n) {
+            const QByteArray no = "No" + QByteArray::number(n);
+            text +=
+                no + "T=\"[none]\"\r\n" + no + "A=\"none\"\r\n" + no + "S=\"Computer program\"\r\n";
+        }
+        return text;
+    }
+
+    static void removeConfig() {
+        const QString path = configPath();
+        if (QFileInfo(path).isDir())
+            QDir(path).removeRecursively();
+        else
+            QFile::remove(path);
+    }
+
+    static void writeConfig(const QByteArray& content) {
+        removeConfig();
+        QDir().mkpath(QFileInfo(configPath()).absolutePath());
+        QFile file(configPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+
+    static QByteArray readConfig() {
+        QFile file(configPath());
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return file.readAll();
+    }
+
+    // The default text with whole lines replaced, e.g. {"No3T=\"[none]\"", "No3T=Mail"}.
+    static QByteArray defaultWith(const QList<std::pair<QByteArray, QByteArray>>& lines) {
+        QByteArray text = defaultText();
+        for (const auto& [from, to] : lines) {
+            const QByteArray needle = "\n" + from + "\r\n";
+            if (!text.contains(needle))
+                qFatal("no line %s", from.constData());
+            text.replace(needle, "\n" + to + "\r\n");
+        }
+        return text;
+    }
+
+    Services services() {
+        Services s;
+        s.time = &time;
+        s.windows = &windows;
+        s.messages = &messages;
+        s.shell = &shell;
+        s.files = &files;
+        return s;
+    }
+
+    void start() {
+        clock = std::make_unique<ClockWindow>(services());
+        clock->show();
+        QVERIFY(QTest::qWaitForWindowExposed(clock.get()));
+    }
+
+    LinksWindow* openLinks() {
+        clock->companions().showLinks();
+        LinksWindow* links = clock->companions().linksWindow();
+        if (links && !QTest::qWaitForWindowExposed(links))
+            return nullptr;
+        return links;
+    }
+
+    LinksWindow* links() const { return clock->companions().linksWindow(); }
+
+    template <typename T = CommandLabel> T* child(const char* name) const {
+        return links() ? links()->findChild<T*>(QLatin1String(name)) : nullptr;
+    }
+
+    void stop() {
+        clock.reset();
+        // Let unloaded windows go.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+};
+
+inline void clickOn(QWidget* widget) {
+    QVERIFY(widget);
+    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
+
+// Pointer moves the way a user makes them: from wherever the pointer was onto
+// a point of the widget.
+inline void moveOnto(QWidget* widget, QPoint at = QPoint(-1, -1)) {
+    QVERIFY(widget);
+    if (at.x() < 0)
+        at = widget->rect().center();
+    QTest::mouseMove(widget, at);
+}

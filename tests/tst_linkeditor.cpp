@@ -1,0 +1,341 @@
+#include "LinksTestSupport.h"
+
+#include "platform/CaptionFrame.h"
+#include "platform/Fonts.h"
+
+#include <QImage>
+#include <QLineEdit>
+#include <QRadioButton>
+
+// The link editor below the slots: opening, type switching, Browse, Save, Cancel and Erase.
+class LinkEditorTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void opensOnSlot_data();
+    void opensOnSlot();
+    void switchingTypeSetsDefaults();
+    void saveChecks_data();
+    void saveChecks();
+    void saveWritesThreeKeysAndReloads();
+    void saveAcceptsPlaceholderTexts();
+    void saveWritesTheLastOpenedSlot();
+    void eraseKeepsTheType();
+    void cancelHidesAndDiscards();
+    void browse();
+    void commandHighlights();
+
+private:
+    QLineEdit* text(const char* name) const { return f.child<QLineEdit>(name); }
+    QRadioButton* option(const char* name) const { return f.child<QRadioButton>(name); }
+    void openEditor(int slot);
+
+    LinksFixture f;
+};
+
+void LinkEditorTest::initTestCase() {
+    LinksFixture::isolateConfig();
+    installFontSubstitutions();
+}
+
+void LinkEditorTest::init() {
+    LinksFixture::removeConfig();
+    f = {};
+}
+
+void LinkEditorTest::cleanup() {
+    f.stop();
+    LinksFixture::removeConfig();
+}
+
+void LinkEditorTest::openEditor(int slot) {
+    if (!f.links())
+        QVERIFY(f.openLinks());
+    const QByteArray edit = "lbl" + QByteArray::number(slot) + QByteArray::number(slot);
+    clickOn(f.child(edit.constData()));
+}
+
+void LinkEditorTest::opensOnSlot_data() {
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<bool>("url");
+
+    const QByteArray fresh = LinksFixture::defaultText();
+    QTest::newRow("fresh store") << 4 << fresh << "[none]"
+                                 << "none" << false;
+    QTest::newRow("slot 10") << 10
+                             << LinksFixture::defaultWith(
+                                    {{"No10T=\"[none]\"", "No10T=Ten"},
+                                     {"No10A=\"none\"", "No10A=http://x/"},
+                                     {"No10S=\"Computer program\"", "No10S=URL"}})
+                             << "Ten"
+                             << "http://x/" << true;
+    QTest::newRow("url in small letters")
+        << 2 << LinksFixture::defaultWith({{"No2S=\"Computer program\"", "No2S=url"}}) << "[none]"
+        << "none" << false;
+    QByteArray missing = fresh;
+    missing.replace("No5T=\"[none]\"\r\nNo5A=\"none\"\r\nNo5S=\"Computer program\"\r\n", "");
+    QTest::newRow("all keys missing") << 5 << missing << "[inside error]"
+                                      << "[inside error]" << false;
+}
+
+void LinkEditorTest::opensOnSlot() {
+    QFETCH(int, slot);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, title);
+    QFETCH(QString, address);
+    QFETCH(bool, url);
+
+    LinksFixture::writeConfig(file);
+    f.start();
+    LinksWindow* links = f.openLinks();
+    QVERIFY(links);
+    QCOMPARE(links->height(), 204);
+    openEditor(slot);
+    QCOMPARE(links->height(), 372);
+    QCOMPARE(f.child<CaptionFrame>("Frame2")->caption(),
+             "Configuration for #" + QString::number(slot));
+    QCOMPARE(links->EditSlot, std::optional<qint16>(slot));
+    QCOMPARE(text("Text1")->text(), title);
+    QCOMPARE(text("Text2")->text(), address);
+    QCOMPARE(option("Option1")->isChecked(), url);
+    QCOMPARE(option("Option2")->isChecked(), !url);
+    QCOMPARE(f.child("lblBrowse")->isVisible(), !url);
+    // Opening reads, never writes.
+    QCOMPARE(LinksFixture::readConfig(), file);
+}
+
+void LinkEditorTest::switchingTypeSetsDefaults() {
+    f.start();
+    openEditor(1);
+    text("Text1")->setText("Kept");
+    text("Text2")->setText("/usr/bin/foo");
+    clickOn(option("Option1"));
+    QVERIFY(option("Option1")->isChecked());
+    QVERIFY(!f.child("lblBrowse")->isVisible());
+    QCOMPARE(text("Text2")->text(), "http://");
+    QCOMPARE(text("Text1")->text(), "Kept");
+    clickOn(option("Option2"));
+    QVERIFY(f.child("lblBrowse")->isVisible());
+    QCOMPARE(text("Text2")->text(), "/");
+    QCOMPARE(text("Text1")->text(), "Kept");
+}
+
+void LinkEditorTest::saveChecks_data() {
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("both invalid") << "[none]"
+                                  << "none"
+                                  << "Invalid title";
+    QTest::newRow("empty title") << ""
+                                 << "/usr/bin/foo"
+                                 << "Invalid title";
+    QTest::newRow("address none") << "Mail"
+                                  << "none"
+                                  << "Invalid file address or ulr";
+    QTest::newRow("empty address") << "Mail"
+                                   << ""
+                                   << "Invalid file address or ulr";
+}
+
+void LinkEditorTest::saveChecks() {
+    QFETCH(QString, title);
+    QFETCH(QString, address);
+    QFETCH(QString, message);
+
+    f.start();
+    openEditor(3);
+    LinksWindow* links = f.links();
+    text("Text1")->setText(title);
+    text("Text2")->setText(address);
+    clickOn(f.child("Label13"));
+    QCOMPARE(f.messages.shown.size(), 1);
+    QCOMPARE(f.messages.shown[0].caption, "Error");
+    QCOMPARE(f.messages.shown[0].text, message);
+    // Nothing written, editor still open with what was typed.
+    QCOMPARE(LinksFixture::readConfig(), LinksFixture::defaultText());
+    QCOMPARE(f.links(), links);
+    QCOMPARE(links->height(), 372);
+    QCOMPARE(text("Text1")->text(), title);
+    QCOMPARE(text("Text2")->text(), address);
+}
+
+void LinkEditorTest::saveWritesThreeKeysAndReloads() {
+    f.start();
+    openEditor(3);
+    LinksWindow* before = f.links();
+    text("Text1")->setText("Web");
+    clickOn(option("Option1"));
+    QCOMPARE(text("Text2")->text(), "http://");
+    clickOn(f.child("Label13"));
+    QVERIFY(f.messages.shown.isEmpty());
+    QCOMPARE(LinksFixture::readConfig(),
+             LinksFixture::defaultWith({{"No3T=\"[none]\"", "No3T=Web"},
+                                        {"No3A=\"none\"", "No3A=http://"},
+                                        {"No3S=\"Computer program\"", "No3S=URL"}}));
+    // A new window, docked again, with the editor hidden and the new title.
+    QVERIFY(f.links() != before);
+    QVERIFY(QTest::qWaitForWindowExposed(f.links()));
+    QCOMPARE(f.links()->height(), 204);
+    QCOMPARE(f.child("lbl3")->text(), "Web");
+
+    // Saving a title with a line break keeps the file one line per key.
+    openEditor(3);
+    text("Text1")->setText(QStringLiteral("a\r\nb"));
+    clickOn(option("Option2"));
+    text("Text2")->setText("xterm -e top");
+    clickOn(f.child("Label13"));
+    QCOMPARE(LinksFixture::readConfig(),
+             LinksFixture::defaultWith({{"No3T=\"[none]\"", "No3T=a  b"},
+                                        {"No3A=\"none\"", "No3A=xterm -e top"},
+                                        {"No3S=\"Computer program\"", "No3S=Computer program"}}));
+}
+
+void LinkEditorTest::saveAcceptsPlaceholderTexts() {
+    QByteArray file = LinksFixture::defaultText();
+    file.replace("No5T=\"[none]\"\r\nNo5A=\"none\"\r\nNo5S=\"Computer program\"\r\n", "");
+    LinksFixture::writeConfig(file);
+    f.start();
+    openEditor(5);
+    clickOn(f.child("Label13"));
+    QVERIFY(f.messages.shown.isEmpty());
+    QCOMPARE(LinksFixture::readConfig(), file + "No5T=[inside error]\r\nNo5A=[inside error]\r\n"
+                                                "No5S=Computer program\r\n");
+}
+
+void LinkEditorTest::saveWritesTheLastOpenedSlot() {
+    LinksFixture::writeConfig(LinksFixture::defaultWith(
+        {{"No5T=\"[none]\"", "No5T=Five"}, {"No5A=\"none\"", "No5A=/bin/five"}}));
+    f.start();
+    openEditor(3);
+    text("Text1")->setText("Typed for three");
+    openEditor(5);
+    QCOMPARE(f.child<CaptionFrame>("Frame2")->caption(), "Configuration for #5");
+    QCOMPARE(text("Text1")->text(), "Five");
+    text("Text1")->setText("Fünf");
+    clickOn(f.child("Label13"));
+    QCOMPARE(LinksFixture::readConfig(),
+             LinksFixture::defaultWith({{"No5T=\"[none]\"", "No5T=Fünf"},
+                                        {"No5A=\"none\"", "No5A=/bin/five"},
+                                        {"No5S=\"Computer program\"", "No5S=Computer program"}}));
+    QCOMPARE(f.child("lbl5")->text(), "Fünf");
+}
+
+void LinkEditorTest::eraseKeepsTheType() {
+    LinksFixture::writeConfig(
+        LinksFixture::defaultWith({{"No8T=\"[none]\"", "No8T=Web"},
+                                   {"No8A=\"none\"", "No8A=https://x/"},
+                                   {"No8S=\"Computer program\"", "No8S=URL"}}));
+    f.start();
+    openEditor(8);
+    clickOn(f.child("Label15"));
+    QCOMPARE(LinksFixture::readConfig(),
+             LinksFixture::defaultWith({{"No8T=\"[none]\"", "No8T=[none]"},
+                                        {"No8A=\"none\"", "No8A=none"},
+                                        {"No8S=\"Computer program\"", "No8S=URL"}}));
+    QVERIFY(QTest::qWaitForWindowExposed(f.links()));
+    QCOMPARE(f.links()->height(), 204);
+    QCOMPARE(f.child("lbl8")->text(), "[none]");
+    clickOn(f.child("lbl8"));
+    QVERIFY(f.shell.opened.isEmpty());
+
+    openEditor(8);
+    QVERIFY(option("Option1")->isChecked());
+    QVERIFY(!f.child("lblBrowse")->isVisible());
+    QCOMPARE(text("Text1")->text(), "[none]");
+    QCOMPARE(text("Text2")->text(), "none");
+}
+
+void LinkEditorTest::cancelHidesAndDiscards() {
+    LinksFixture::writeConfig(LinksFixture::defaultWith({{"No2T=\"[none]\"", "No2T=Two"}}));
+    f.start();
+    openEditor(2);
+    LinksWindow* links = f.links();
+    text("Text1")->setText("Changed");
+    text("Text2")->setText("Changed too");
+    clickOn(f.child("Label14"));
+    QCOMPARE(links->height(), 204);
+    QCOMPARE(f.links(), links);
+    QCOMPARE(text("Text1")->text(), "");
+    QCOMPARE(text("Text2")->text(), "/");
+    QCOMPARE(links->EditSlot, std::optional<qint16>(2));
+    openEditor(2);
+    QCOMPARE(text("Text1")->text(), "Two");
+    QCOMPARE(text("Text2")->text(), "none");
+    QCOMPARE(LinksFixture::readConfig(),
+             LinksFixture::defaultWith({{"No2T=\"[none]\"", "No2T=Two"}}));
+}
+
+void LinkEditorTest::browse() {
+    f.start();
+    openEditor(1);
+    CommandLabel* browse = f.child("lblBrowse");
+
+    f.files.next = {FileDialog::Result::Chosen, QStringLiteral("/opt/app/run me")};
+    clickOn(browse);
+    QCOMPARE(f.files.shows, 1);
+    QCOMPARE(f.files.lastFilters.size(), 3);
+    QCOMPARE(f.files.lastFilters[0].description, "All Files (*.*)");
+    QCOMPARE(f.files.lastFilters[1].description, "Applications (*.exe)");
+    QCOMPARE(f.files.lastFilters[1].pattern, "*.exe");
+    QCOMPARE(f.files.lastFilters[2].description, "Batch Files (*.bat)");
+    QCOMPARE(text("Text2")->text(), "/opt/app/run me");
+
+    // A cancel brings back the file name the dialog reported last.
+    text("Text2")->setText("typed");
+    f.files.next = {FileDialog::Result::Cancelled, QString()};
+    clickOn(browse);
+    QCOMPARE(text("Text2")->text(), "/opt/app/run me");
+
+    f.files.next = {FileDialog::Result::Failed, QString()};
+    text("Text2")->setText("typed");
+    clickOn(browse);
+    QCOMPARE(f.messages.shown.size(), 1);
+    QCOMPARE(f.messages.shown[0].caption, "Error");
+    QCOMPARE(f.messages.shown[0].text, "An inside error");
+    QCOMPARE(text("Text2")->text(), "typed");
+    QCOMPARE(f.links()->height(), 372);
+}
+
+void LinkEditorTest::commandHighlights() {
+    f.start();
+    openEditor(1);
+    LinksWindow* links = f.links();
+    auto background = [&](const char* name) {
+        CommandLabel* l = f.child(name);
+        QImage image(links->size(), QImage::Format_RGB32);
+        links->render(&image);
+        return image.pixelColor(l->mapTo(links, QPoint(1, 1)));
+    };
+    const QColor green(0, 192, 0), pale(255, 255, 192);
+    for (const char* name : {"lblBrowse", "Label13", "Label14", "Label15"})
+        QCOMPARE(background(name), green);
+
+    moveOnto(f.child("Label13"));
+    QCOMPARE(background("Label13"), pale);
+    QCOMPARE(f.child("Label13")->textColor(), green);
+    moveOnto(f.child("lblBrowse"));
+    // Commands only go back to normal over the frame's background.
+    QCOMPARE(background("Label13"), pale);
+    QCOMPARE(background("lblBrowse"), pale);
+    moveOnto(text("Text1"));
+    moveOnto(option("Option2"));
+    QCOMPARE(background("Label13"), pale);
+    moveOnto(f.child<QWidget>("Frame2"), {100, 145});
+    for (const char* name : {"lblBrowse", "Label13", "Label14", "Label15"})
+        QCOMPARE(background(name), green);
+    moveOnto(f.child("Label14"));
+    QCOMPARE(background("Label14"), pale);
+    QCOMPARE(background("Label13"), green);
+}
+
+QTEST_MAIN(LinkEditorTest)
+#include "tst_linkeditor.moc"

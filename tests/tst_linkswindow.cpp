@@ -1,0 +1,349 @@
+#include "LinksTestSupport.h"
+
+#include "platform/Fonts.h"
+
+#include <QImage>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTimer>
+
+// The links window: loading, docking, tooltips, hover looks, launching and closing.
+class LinksWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void loadCreatesStoreAndShowsEmptySlots();
+    void loadShowsStoredTitles();
+    void loadWithUnwritableStoreStillOpens();
+    void windowSizeAndBorder();
+    void docksBesideClock();
+    void followsClockWhenItMoves();
+    void timerRunsAtFrameRate();
+    void tooltipsAfterOneTick();
+    void slotUnderlineFollowsPointer();
+    void closeCommandLook();
+    void closeCommandUnloads();
+    void launching_data();
+    void launching();
+    void programThatCannotStartIsReported();
+
+private:
+    QColor pixelAt(QWidget* widget, QPoint at) const;
+
+    LinksFixture f;
+};
+
+void LinksWindowTest::initTestCase() {
+    LinksFixture::isolateConfig();
+    installFontSubstitutions();
+}
+
+void LinksWindowTest::init() {
+    LinksFixture::removeConfig();
+    f = {};
+}
+
+void LinksWindowTest::cleanup() {
+    f.stop();
+    LinksFixture::removeConfig();
+}
+
+QColor LinksWindowTest::pixelAt(QWidget* widget, QPoint at) const {
+    QWidget* window = widget->window();
+    QImage image(window->size(), QImage::Format_RGB32);
+    window->render(&image);
+    return image.pixelColor(widget->mapTo(window, at));
+}
+
+void LinksWindowTest::loadCreatesStoreAndShowsEmptySlots() {
+    f.start();
+    f.clock->companions().showAbout();
+    QVERIFY(f.openLinks());
+    QVERIFY(!f.clock->companions().aboutBox());
+    QCOMPARE(LinksFixture::readConfig(), LinksFixture::defaultText());
+    QCOMPARE(f.links()->Exist, qint16(0));
+    for (int n = 1; n <= 10; ++n) {
+        CommandLabel* slot = f.child(qPrintable(QStringLiteral("lbl%1").arg(n)));
+        QCOMPARE(slot->text(), "[none]");
+        // Empty slots never underline.
+        moveOnto(slot);
+        QVERIFY(!slot->isUnderlined());
+    }
+    QVERIFY(f.messages.shown.isEmpty());
+
+    // A second load finds the file and leaves it alone.
+    f.clock->companions().reloadLinks();
+    QCOMPARE(f.links()->Exist, qint16(1));
+    QCOMPARE(LinksFixture::readConfig(), LinksFixture::defaultText());
+}
+
+void LinksWindowTest::loadShowsStoredTitles() {
+    QByteArray text = LinksFixture::defaultWith(
+        {{"No1T=\"[none]\"", "No1T=Mail"}, {"No10T=\"[none]\"", "No10T=  \"Ten\"  "}});
+    text.replace("No4T=\"[none]\"\r\n", "");
+    LinksFixture::writeConfig(text);
+    f.start();
+    QVERIFY(f.openLinks());
+    QCOMPARE(f.child("lbl1")->text(), "Mail");
+    QCOMPARE(f.child("lbl4")->text(), "[inside error]");
+    QCOMPARE(f.child("lbl10")->text(), "Ten");
+    QCOMPARE(f.child("lbl5")->text(), "[none]");
+    QCOMPARE(LinksFixture::readConfig(), text);
+}
+
+void LinksWindowTest::loadWithUnwritableStoreStillOpens() {
+    // A folder where the file should be: the default text cannot be written.
+    QVERIFY(QDir().mkpath(LinksFixture::configPath()));
+    f.start();
+    QVERIFY(f.openLinks());
+    QCOMPARE(f.messages.shown.size(), 1);
+    QCOMPARE(f.messages.shown[0].caption, "Error");
+    QVERIFY(f.messages.shown[0].text.contains(LinksFixture::configPath()));
+    QCOMPARE(f.child("lbl1")->text(), "[inside error]");
+    QCOMPARE(f.child("lbl10")->text(), "[inside error]");
+    QVERIFY(QFileInfo(LinksFixture::configPath()).isDir());
+}
+
+void LinksWindowTest::windowSizeAndBorder() {
+    f.start();
+    LinksWindow* links = f.openLinks();
+    QVERIFY(links);
+    QCOMPARE(links->size(), QSize(220, 204));
+    QCOMPARE(pixelAt(links, {0, 0}), QColor(0, 0, 0));
+    QCOMPARE(pixelAt(links, {219, 203}), QColor(0, 0, 0));
+    // Margins and the strip between the frames show the window background.
+    QCOMPARE(pixelAt(links, {3, 100}), QColor(0, 128, 0));
+    QCOMPARE(pixelAt(links, {110, 198}), QColor(0, 128, 0));
+    QCOMPARE(pixelAt(links, {216, 100}), QColor(0, 128, 0));
+    // The editor lies below the bottom edge.
+    QVERIFY(f.child<QWidget>("Frame2")->geometry().top() >= links->height());
+}
+
+void LinksWindowTest::docksBesideClock() {
+    f.start();
+    f.clock->move(300, 40);
+    QTRY_COMPARE(f.clock->pos(), QPoint(300, 40));
+    LinksWindow* links = f.openLinks();
+    QVERIFY(links);
+    // 10 twips right of the clock's right edge, 1800 twips below its top.
+    QCOMPARE(links->pos(), QPoint(300 + 88 + 1, 40 + 120));
+}
+
+void LinksWindowTest::followsClockWhenItMoves() {
+    f.start();
+    LinksWindow* links = f.openLinks();
+    QVERIFY(links);
+    auto* timer = links->findChild<QTimer*>(QStringLiteral("Timer1"));
+    QVERIFY(timer);
+
+    // Right after the clock moves, without waiting for a tick.
+    timer->stop();
+    f.clock->move(10, 300);
+    QTRY_COMPARE(f.clock->pos(), QPoint(10, 300));
+    QCOMPARE(links->pos(), QPoint(10 + 88 + 1, 300 + 120));
+    f.clock->setFixedWidth(120);
+    QTRY_COMPARE(f.clock->width(), 120);
+    QCOMPARE(links->pos(), QPoint(10 + 120 + 1, 300 + 120));
+
+    // Someone else moving the links window: the next tick brings it back.
+    timer->start();
+    links->move(0, 0);
+    QTRY_COMPARE(links->pos(), QPoint(10 + 120 + 1, 300 + 120));
+}
+
+void LinksWindowTest::timerRunsAtFrameRate() {
+    f.start();
+    QVERIFY(f.openLinks());
+    auto* timer = f.links()->findChild<QTimer*>(QStringLiteral("Timer1"));
+    QVERIFY(timer);
+    QVERIFY(timer->isActive());
+    // A 1 ms timer would wake the program nearly a thousand times a second.
+    QVERIFY2(timer->interval() >= 10 && timer->interval() <= 20,
+             qPrintable(QString::number(timer->interval())));
+}
+
+void LinksWindowTest::tooltipsAfterOneTick() {
+    QByteArray text = LinksFixture::defaultWith({{"No2T=\"[none]\"", "No2T=Editor"}});
+    text.replace("No4T=\"[none]\"\r\n", "");
+    LinksFixture::writeConfig(text);
+    f.start();
+    QVERIFY(f.openLinks());
+    auto* timer = f.links()->findChild<QTimer*>(QStringLiteral("Timer1"));
+    QSignalSpy ticks(timer, &QTimer::timeout);
+    QVERIFY(ticks.wait());
+    QCOMPARE(f.child("lbl1")->toolTip(), "click edit to modify");
+    QCOMPARE(f.child("lbl2")->toolTip(), "Run Editor");
+    QCOMPARE(f.child("lbl4")->toolTip(), "Run [inside error]");
+    // The tick also holds the address box at 255 twips.
+    QCOMPARE(f.child<QLineEdit>("Text2")->height(), 17);
+}
+
+void LinksWindowTest::slotUnderlineFollowsPointer() {
+    QByteArray text = LinksFixture::defaultWith(
+        {{"No3T=\"[none]\"", "No3T=Three"}, {"No4T=\"[none]\"", "No4T=Four"}});
+    text.replace("No6T=\"[none]\"\r\n", "");
+    LinksFixture::writeConfig(text);
+    f.start();
+    QVERIFY(f.openLinks());
+    auto underlined = [this] {
+        QStringList names;
+        for (int n = 1; n <= 10; ++n) {
+            CommandLabel* l = f.child(qPrintable(QStringLiteral("lbl%1").arg(n)));
+            if (l->isUnderlined())
+                names << l->objectName();
+        }
+        return names;
+    };
+
+    moveOnto(f.child("lbl3"));
+    QCOMPARE(underlined(), QStringList{"lbl3"});
+    moveOnto(f.child("lbl4"));
+    QCOMPARE(underlined(), QStringList{"lbl4"});
+    // The "Edit" label, the row number and the close command leave it as it is.
+    moveOnto(f.child("lbl44"));
+    moveOnto(f.child("Label4"));
+    moveOnto(f.child("lblClose"));
+    QCOMPARE(underlined(), QStringList{"lbl4"});
+    // A slot with a missing title is a link too.
+    moveOnto(f.child("lbl6"));
+    QCOMPARE(underlined(), QStringList{"lbl6"});
+    // An empty slot clears the others.
+    moveOnto(f.child("lbl5"));
+    QCOMPARE(underlined(), QStringList{});
+    moveOnto(f.child("lbl3"));
+    QCOMPARE(underlined(), QStringList{"lbl3"});
+    // The frame's own background clears it.
+    moveOnto(f.child<QWidget>("Frame1"), {100, 185});
+    QCOMPARE(underlined(), QStringList{});
+}
+
+void LinksWindowTest::closeCommandLook() {
+    f.start();
+    LinksWindow* links = f.openLinks();
+    QVERIFY(links);
+    CommandLabel* close = f.child("lblClose");
+    auto textPixels = [&](const QColor& color) {
+        QImage image(links->size(), QImage::Format_RGB32);
+        links->render(&image);
+        const QRect r(close->mapTo(links, QPoint(0, 0)), close->size());
+        int count = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                count += image.pixelColor(x, y) == color;
+        return count;
+    };
+    const QColor white(255, 255, 255), highlighted(255, 224, 192);
+    QVERIFY(textPixels(white) > 0);
+    QCOMPARE(pixelAt(close, {0, 0}), QColor(0, 128, 0));
+
+    moveOnto(close);
+    QCOMPARE(textPixels(white), 0);
+    QVERIFY(textPixels(highlighted) > 0);
+    // Frame background does not restore it; the window's own margin does.
+    moveOnto(f.child<QWidget>("Frame1"), {100, 185});
+    QCOMPARE(close->textColor(), highlighted);
+    moveOnto(links, {3, 100});
+    QCOMPARE(close->textColor(), white);
+    QVERIFY(textPixels(white) > 0);
+}
+
+void LinksWindowTest::closeCommandUnloads() {
+    f.start();
+    QVERIFY(f.openLinks());
+    clickOn(f.child("lbl11"));
+    QCOMPARE(f.links()->height(), 372);
+    clickOn(f.child("lblClose"));
+    QVERIFY(!f.links());
+    // Reopening starts with the editor hidden.
+    QVERIFY(f.openLinks());
+    QCOMPARE(f.links()->height(), 204);
+}
+
+void LinksWindowTest::launching_data() {
+    QTest::addColumn<QByteArray>("title");
+    QTest::addColumn<QByteArray>("address");
+    QTest::addColumn<QByteArray>("type");
+    QTest::addColumn<QStringList>("opened");
+    QTest::addColumn<QStringList>("started");
+
+    // A null QByteArray leaves the key out of the file.
+    const QByteArray none;
+    QTest::newRow("empty slot with a link behind it")
+        << QByteArray("\"[none]\"") << QByteArray("/usr/bin/xterm")
+        << QByteArray("Computer program") << QStringList{} << QStringList{};
+    QTest::newRow("web address") << QByteArray("Debian") << QByteArray("https://example.org/x?a=1")
+                                 << QByteArray("URL") << QStringList{"https://example.org/x?a=1"}
+                                 << QStringList{};
+    QTest::newRow("program with arguments")
+        << QByteArray("Notes") << QByteArray("gedit \"my notes.txt\" -s")
+        << QByteArray("Computer program") << QStringList{}
+        << QStringList{"gedit \"my notes.txt\" -s"};
+    QTest::newRow("program path opened as an address")
+        << QByteArray("Term") << QByteArray("/usr/bin/xterm") << QByteArray("URL")
+        << QStringList{"/usr/bin/xterm"} << QStringList{};
+    QTest::newRow("type in other letter case")
+        << QByteArray("Term") << QByteArray("/usr/bin/xterm") << QByteArray("computer program")
+        << QStringList{"/usr/bin/xterm"} << QStringList{};
+    QTest::newRow("missing type and address")
+        << QByteArray("Home") << none << none << QStringList{"https://www.debian.org/"}
+        << QStringList{};
+    QTest::newRow("program without address")
+        << QByteArray("Prog") << none << QByteArray("Computer program") << QStringList{}
+        << QStringList{"/"};
+    QTest::newRow("missing title still launches")
+        << none << QByteArray("https://example.org/") << QByteArray("URL")
+        << QStringList{"https://example.org/"} << QStringList{};
+    QTest::newRow("empty title launches")
+        << QByteArray("") << QByteArray("none") << QByteArray("URL") << QStringList{"none"}
+        << QStringList{};
+}
+
+void LinksWindowTest::launching() {
+    QFETCH(QByteArray, title);
+    QFETCH(QByteArray, address);
+    QFETCH(QByteArray, type);
+    QFETCH(QStringList, opened);
+    QFETCH(QStringList, started);
+
+    QByteArray text = LinksFixture::defaultText();
+    auto put = [&](const QByteArray& key, const QByteArray& oldValue, const QByteArray& value) {
+        const QByteArray line = "No7" + key + "=" + oldValue + "\r\n";
+        text.replace(line, value.isNull() ? QByteArray() : "No7" + key + "=" + value + "\r\n");
+    };
+    put("T", "\"[none]\"", title);
+    put("A", "\"none\"", address);
+    put("S", "\"Computer program\"", type);
+    LinksFixture::writeConfig(text);
+
+    f.start();
+    QVERIFY(f.openLinks());
+    clickOn(f.child("lbl7"));
+    QCOMPARE(f.shell.opened, opened);
+    QCOMPARE(f.shell.started, started);
+    QVERIFY(f.messages.shown.isEmpty());
+    // Slots around it stay empty and start nothing.
+    clickOn(f.child("lbl6"));
+    clickOn(f.child("lbl8"));
+    QCOMPARE(f.shell.opened.size() + f.shell.started.size(), opened.size() + started.size());
+}
+
+void LinksWindowTest::programThatCannotStartIsReported() {
+    LinksFixture::writeConfig(LinksFixture::defaultWith(
+        {{"No1T=\"[none]\"", "No1T=Broken"}, {"No1A=\"none\"", "No1A=no-such-program --x"}}));
+    f.shell.startSucceeds = false;
+    f.start();
+    QVERIFY(f.openLinks());
+    clickOn(f.child("lbl1"));
+    QCOMPARE(f.shell.started, QStringList{"no-such-program --x"});
+    QCOMPARE(f.messages.shown.size(), 1);
+    QCOMPARE(f.messages.shown[0].caption, "Error");
+    QVERIFY(f.messages.shown[0].text.contains("no-such-program --x"));
+    QVERIFY(f.links());
+}
+
+QTEST_MAIN(LinksWindowTest)
+#include "tst_linkswindow.moc"

@@ -1,0 +1,71 @@
+#include "platform/Shell.h"
+
+#include <QTest>
+
+// Command lines split the way a POSIX shell splits them, and programs that cannot start.
+class ShellTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void splitCommandLine_data();
+    void splitCommandLine();
+    void startFailures_data();
+    void startFailures();
+};
+
+void ShellTest::splitCommandLine_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<bool>("valid");
+
+    QTest::newRow("program") << "xterm" << QStringList{"xterm"} << true;
+    QTest::newRow("arguments") << "  gedit  -s a.txt " << QStringList{"gedit", "-s", "a.txt"}
+                               << true;
+    QTest::newRow("double quotes")
+        << "\"/opt/my app/run\" \"a b\"" << QStringList{"/opt/my app/run", "a b"} << true;
+    QTest::newRow("single quotes")
+        << "echo 'a \"b\" c'" << QStringList{"echo", "a \"b\" c"} << true;
+    QTest::newRow("backslash escapes")
+        << "ls a\\ b \"q\\\"x\"" << QStringList{"ls", "a b", "q\"x"} << true;
+    QTest::newRow("joined quotes") << "a\"b c\"'d'" << QStringList{"ab cd"} << true;
+    QTest::newRow("home program") << "~/bin/tool ~/notes.txt"
+                                  << QStringList{"/home/u/bin/tool", "/home/u/notes.txt"} << true;
+    QTest::newRow("tilde alone") << "ls ~" << QStringList{"ls", "/home/u"} << true;
+    QTest::newRow("tilde inside a word")
+        << "a~/b ~user/x" << QStringList{"a~/b", "~user/x"} << true;
+    QTest::newRow("no shell expansion")
+        << "echo $HOME *; rm x" << QStringList{"echo", "$HOME", "*;", "rm", "x"} << true;
+    QTest::newRow("not UTF-8 safe input") << "prog Grüße" << QStringList{"prog", "Grüße"} << true;
+    QTest::newRow("empty") << "" << QStringList{} << false;
+    QTest::newRow("blanks") << "   " << QStringList{} << false;
+    QTest::newRow("open quote") << "gedit \"a b" << QStringList{} << false;
+}
+
+void ShellTest::splitCommandLine() {
+    QFETCH(QString, line);
+    QFETCH(QStringList, words);
+    QFETCH(bool, valid);
+
+    const std::optional<QStringList> result =
+        Shell::splitCommandLine(line, QStringLiteral("/home/u"));
+    QCOMPARE(result.has_value(), valid);
+    if (valid)
+        QCOMPARE(*result, words);
+}
+
+void ShellTest::startFailures_data() {
+    QTest::addColumn<QString>("line");
+    QTest::newRow("root folder") << "/";
+    QTest::newRow("no such program") << "tempivo-no-such-program --flag";
+    QTest::newRow("unbalanced quotes") << "\"/bin/true";
+    QTest::newRow("empty") << "";
+}
+
+void ShellTest::startFailures() {
+    QFETCH(QString, line);
+    SystemShell shell;
+    QVERIFY(!shell.startProgram(line));
+}
+
+QTEST_MAIN(ShellTest)
+#include "tst_shell.moc"
