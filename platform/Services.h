@@ -3,12 +3,16 @@
 class TimeText;
 class WindowManager;
 class MessageBox;
+class Mixer;
+class SoundPlayer;
 
 // The platform services the windows use. Tests fill in stand-ins.
 struct Services {
     TimeText* time = nullptr;
     WindowManager* windows = nullptr;
     MessageBox* messages = nullptr;
+    Mixer* mixer = nullptr;
+    SoundPlayer* sound = nullptr;
 
     // The real services, created on first use and kept for the life of the program.
     static Services system();
