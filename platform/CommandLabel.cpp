@@ -1,5 +1,7 @@
 #include "platform/CommandLabel.h"
 
+#include "platform/Fonts.h"
+
 #include <QMouseEvent>
 
 CommandLabel::CommandLabel(QWidget* parent)
@@ -26,7 +28,7 @@ void CommandLabel::setBold(bool bold) {
     if (isBold() == bold)
         return;
     QFont f = font();
-    f.setBold(bold);
+    setBoldFace(f, bold);
     setFont(f);
 }
 
