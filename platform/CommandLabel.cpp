@@ -12,7 +12,8 @@ CommandLabel::CommandLabel(QWidget* parent)
 }
 
 QColor CommandLabel::textColor() const {
-    return palette().color(QPalette::WindowText);
+    // The colour set, also while the label is disabled and drawn greyed.
+    return palette().color(QPalette::Active, QPalette::WindowText);
 }
 
 void CommandLabel::setTextColor(const QColor& color) {

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/TimeText.h"
+
+// A clock that always reads the same time.
+class FakeTimeText : public TimeText {
+public:
+    QString text = QStringLiteral("12:00:00 AM");
+    QString currentTimeText() const override { return text; }
+    int msecsToNextSecond() const override { return 500; }
+};
