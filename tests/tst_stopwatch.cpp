@@ -38,7 +38,6 @@ private slots:
     void startArmsAOneSecondPreciseTimer();
     void pauseAndResumeKeepTheCount();
     void stopWhilePausedClears();
-    void stopThenStartCountsFromZero();
     void pauseDoesNothingBeforeStart();
 };
 
@@ -51,14 +50,11 @@ void StopwatchTest::counting_data() {
     QTest::newRow("first second") << "00:00:00" << 1 << "00:00:01" << 0;
     QTest::newRow("59 seconds") << "00:00:00" << 59 << "00:00:59" << 0;
     QTest::newRow("a full minute") << "00:00:00" << 60 << "00:01:00" << 0;
-    QTest::newRow("ten minutes") << "00:09:59" << 1 << "00:10:00" << 0;
     QTest::newRow("the hour") << "00:59:59" << 1 << "01:00:00" << 1;
     QTest::newRow("one second past the hour") << "00:59:59" << 2 << "01:00:01" << 1;
     QTest::newRow("an hour of ticks") << "00:00:00" << 3600 << "01:00:00" << 1;
-    QTest::newRow("two hours of ticks") << "00:00:00" << 7201 << "02:00:01" << 2;
     QTest::newRow("ten hours") << "09:59:59" << 1 << "10:00:00" << 1;
     QTest::newRow("past 99 hours") << "99:59:59" << 1 << "100:00:00" << 1;
-    QTest::newRow("and on") << "100:59:59" << 1 << "101:00:00" << 1;
 }
 
 void StopwatchTest::counting() {
@@ -134,16 +130,9 @@ void StopwatchTest::stopWhilePausedClears() {
     QCOMPARE(b.Label4.text(), QStringLiteral("Start"));
     QVERIFY(!b.Label5.isEnabled());
     QVERIFY(!b.Timer3.isActive());
-}
 
-void StopwatchTest::stopThenStartCountsFromZero() {
-    Bench b;
+    // Started again, it counts from zero.
     b.stopwatch.startStopClicked();
-    b.ticks(3725);
-    QCOMPARE(b.readout(), QStringLiteral("01:02:05"));
-    b.stopwatch.startStopClicked();
-    b.stopwatch.startStopClicked();
-    QVERIFY(b.Timer3.isActive());
     b.ticks(1);
     QCOMPARE(b.readout(), QStringLiteral("00:00:01"));
 }
