@@ -179,7 +179,7 @@ void HoverTest::pointerPaths() {
     QFETCH(QStringList, steps);
 
     if (stopwatchRunning) {
-        label("Label4")->clicked();
+        emit label("Label4")->clicked();
         moveTo(QStringLiteral("background"));
     }
     QHash<QString, QColor> steadyColors;
@@ -213,7 +213,7 @@ void HoverTest::pointerPaths() {
 }
 
 void HoverTest::startAndPauseTurnLightCyanOnceCleared() {
-    label("Label4")->clicked();
+    emit label("Label4")->clicked();
     QCOMPARE(label("Label4")->textColor(), Colors::cyan);
     QCOMPARE(label("Label5")->textColor(), Colors::cyan);
 
