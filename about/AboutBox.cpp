@@ -1,8 +1,136 @@
 #include "about/AboutBox.h"
 
 #include "clock/ClockWindow.h"
+#include "clock/Colors.h"
 #include "clock/CompanionWindows.h"
+#include "platform/Twips.h"
+#include "version.h"
 
-AboutBox::AboutBox(ClockWindow&, CompanionWindows& companions, const Services&) {
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+
+namespace {
+
+QFont makeFont(const char* family, qreal pointSize, bool bold) {
+    QFont f(QString::fromLatin1(family));
+    f.setPointSizeF(pointSize);
+    f.setBold(bold);
+    return f;
+}
+
+// A frame with an etched outline and its title set into the top line.
+class TitledFrame : public QFrame {
+public:
+    TitledFrame(const QString& title, QWidget* parent)
+        : QFrame(parent)
+        , m_title(title) {
+        setFont(makeFont("Tahoma", 8.25, false));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), Colors::darkGreen);
+        const QFontMetrics metrics(font());
+        const int lineY = metrics.height() / 2;
+        const QRect box(0, lineY, width() - 2, height() - lineY - 2);
+        painter.setPen(QColor(0x80, 0x80, 0x80));
+        painter.drawRect(box);
+        painter.setPen(Colors::white);
+        painter.drawRect(box.translated(1, 1));
+
+        const int textLeft = 8;
+        const QRect textRect(textLeft - 2, 0, metrics.horizontalAdvance(m_title) + 4,
+                             metrics.height());
+        painter.fillRect(textRect, Colors::darkGreen);
+        painter.setPen(Colors::cyan);
+        painter.drawText(textRect, Qt::AlignCenter, m_title);
+    }
+
+private:
+    QString m_title;
+};
+
+struct LabelLayout {
+    const char* name;
+    int left, top, width, height; // twips, inside the frame
+    const char* family;
+    qreal pointSize;
+    bool bold;
+    const QColor& color;
+    Qt::Alignment alignment;
+};
+
+// The creator's line is wider than the contact line would suggest, so the whole name fits.
+const LabelLayout labels[] = {
+    {"Label1", 120, 240, 2895, 255, "Tahoma", 9.75, true, Colors::lightGrey, Qt::AlignHCenter},
+    {"Label2", 120, 600, 975, 255, "Arial", 8.25, true, Colors::white, Qt::AlignHCenter},
+    {"Label3", 360, 960, 735, 255, "Arial", 8.25, true, Colors::white, Qt::AlignHCenter},
+    {"Label4", 1200, 600, 1815, 255, "Arial", 8.25, false, Colors::white, Qt::AlignLeft},
+    {"Label5", 1200, 960, 1815, 255, "Arial", 8.25, false, Colors::white, Qt::AlignLeft},
+};
+
+// The client area starts inside the border.
+constexpr QPoint clientOrigin(1, 1);
+
+} // namespace
+
+AboutBox::AboutBox(ClockWindow& clock, CompanionWindows& companions, const Services&)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
+    , m_companions(companions) {
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("About"));
+    setFixedSize(Twips::toPx(ClientWidth) + 2, Twips::toPx(ClientHeight) + 2);
+
+    auto* Frame1 = new TitledFrame(QStringLiteral("About box"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(Twips::rect(120, 0, 3135, 1695).translated(clientOrigin));
+
+    const QString texts[] = {
+        QString::fromUtf8(Version::product), QStringLiteral("Created by:"),
+        QStringLiteral("Contact:"),          QStringLiteral("The Tempivo authors"),
+        QStringLiteral("see README.md"),
+    };
+    int i = 0;
+    for (const LabelLayout& l : labels) {
+        auto* label = new QLabel(texts[i++], Frame1);
+        label->setObjectName(QLatin1String(l.name));
+        label->setGeometry(Twips::rect(l.left, l.top, l.width, l.height));
+        label->setFont(makeFont(l.family, l.pointSize, l.bold));
+        label->setAlignment(l.alignment | Qt::AlignTop);
+        label->setAutoFillBackground(true);
+        QPalette p = label->palette();
+        p.setColor(QPalette::Window, Colors::darkGreen);
+        p.setColor(QPalette::WindowText, l.color);
+        label->setPalette(p);
+    }
+
+    Command1 = new QPushButton(QStringLiteral("OK"), Frame1);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(Twips::rect(1080, 1320, 855, 255));
+    Command1->setFont(makeFont("Tahoma", 8.25, false));
+    Command1->setFocus();
+    connect(Command1, &QPushButton::clicked, this, [this] { m_companions.unloadAbout(); });
+
+    // Load step: only one of the two companion windows is open at a time.
     companions.unloadLinks();
+    const int top = Twips::fromPx(clock.y()) + RowTop;
+    const int left = Twips::fromPx(clock.x()) + Twips::fromPx(clock.width()) + GapRight;
+    move(Twips::toPx(left), Twips::toPx(top));
+}
+
+void AboutBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Colors::darkGreen);
+    painter.setPen(Colors::black);
+    painter.drawRect(0, 0, width() - 1, height() - 1);
+}
+
+void AboutBox::closeEvent(QCloseEvent* event) {
+    // Closed from outside (the window manager): unload as OK does.
+    event->accept();
+    m_companions.unloadAbout();
 }

@@ -3,6 +3,9 @@
 #include "clock/Colors.h"
 #include "clock/GlyphCell.h"
 #include "clock/GlyphStore.h"
+#include "clock/HoverHighlights.h"
+#include "clock/SoundSwitch.h"
+#include "clock/Stopwatch.h"
 #include "platform/CommandLabel.h"
 #include "platform/Fonts.h"
 #include "platform/TimeText.h"
@@ -94,6 +97,13 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     Timer3->setObjectName(QStringLiteral("Timer3"));
     Timer3->setInterval(1000);
 
+    m_highlights = new HoverHighlights(
+        {lblMove, Label2, OfforOn, Label4, Label6, Label5, Label7, Label8, lblExit}, this);
+    connect(this, &ClockWindow::backgroundPointerMoved, m_highlights, &HoverHighlights::clearAll);
+    m_stopwatch =
+        new Stopwatch({Label4, Label5, lblH, lblM, lblS, Timer3}, *m_services.sound, this);
+    m_soundSwitch = new SoundSwitch(Label2, OfforOn, *m_services.mixer, *m_services.messages, this);
+
     // Load step: centre at the top edge, folded, showing 00:00.
     const QRect screen = this->screen()->geometry();
     const int width = Twips::toPx(ClientWidth);
@@ -105,6 +115,8 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
 
     armTimer1();
     Timer2->start();
+
+    m_soundSwitch->startUp();
 }
 
 ClockWindow::~ClockWindow() = default;
@@ -146,6 +158,8 @@ void ClockWindow::buildPanel() {
 
     connect(lblMove, &CommandLabel::clicked, this, &ClockWindow::onMoveClicked);
     connect(lblExit, &CommandLabel::clicked, this, &ClockWindow::onExitClicked);
+    connect(Label7, &CommandLabel::clicked, this, &ClockWindow::onLinksClicked);
+    connect(Label8, &CommandLabel::clicked, this, &ClockWindow::onAboutClicked);
 }
 
 void ClockWindow::FormOnTop(bool onTop) {
@@ -191,6 +205,11 @@ void ClockWindow::mousePressEvent(QMouseEvent* event) {
     onSurfacePressed();
 }
 
+void ClockWindow::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    emit backgroundPointerMoved();
+}
+
 void ClockWindow::onSurfacePressed() {
     if (YorN->text() == QLatin1String("Y")) {
         DragForm();
@@ -231,4 +250,12 @@ void ClockWindow::onMoveClicked() {
 
 void ClockWindow::onExitClicked() {
     emit exitRequested();
+}
+
+void ClockWindow::onLinksClicked() {
+    m_companions.showLinks();
+}
+
+void ClockWindow::onAboutClicked() {
+    m_companions.showAbout();
 }

@@ -9,6 +9,9 @@
 
 class CommandLabel;
 class GlyphCell;
+class HoverHighlights;
+class SoundSwitch;
+class Stopwatch;
 class QTimer;
 
 // The clock strip at the top of the screen, with the command panel that unfolds beneath it.
@@ -36,10 +39,13 @@ public:
 
 signals:
     void exitRequested();
+    // The pointer moved over the bare window, not over a label or a picture cell.
+    void backgroundPointerMoved();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private slots:
     void onSurfacePressed();
@@ -47,6 +53,8 @@ private slots:
     void onTimer2Tick();
     void onMoveClicked();
     void onExitClicked();
+    void onLinksClicked();
+    void onAboutClicked();
 
 private:
     void buildStrip();
@@ -85,6 +93,9 @@ private:
     QTimer* Timer3 = nullptr;
 
     std::unique_ptr<DigitDisplay> m_digits;
+    HoverHighlights* m_highlights = nullptr;
+    Stopwatch* m_stopwatch = nullptr;
+    SoundSwitch* m_soundSwitch = nullptr;
 
     friend struct ClockWindowLayout;
 };

@@ -6,6 +6,7 @@
 #include "links/OpenLink.h"
 #include "platform/CaptionFrame.h"
 #include "platform/CommandLabel.h"
+#include "platform/Fonts.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
 #include "platform/Twips.h"
@@ -47,8 +48,7 @@ constexpr int rowTop(int n) {
 }
 
 QFont makeFont(const char* face, qreal points, bool bold = false) {
-    QFont font{QLatin1String(face)};
-    font.setPointSizeF(points);
+    QFont font = layoutFont(QLatin1String(face), points);
     font.setBold(bold);
     return font;
 }

@@ -1,5 +1,7 @@
 #include "platform/CommandLabel.h"
 
+#include "platform/Fonts.h"
+
 #include <QMouseEvent>
 
 CommandLabel::CommandLabel(QWidget* parent)
@@ -10,7 +12,8 @@ CommandLabel::CommandLabel(QWidget* parent)
 }
 
 QColor CommandLabel::textColor() const {
-    return palette().color(QPalette::WindowText);
+    // The colour set, also while the label is disabled and drawn greyed.
+    return palette().color(QPalette::Active, QPalette::WindowText);
 }
 
 void CommandLabel::setTextColor(const QColor& color) {
@@ -26,7 +29,7 @@ void CommandLabel::setBold(bool bold) {
     if (isBold() == bold)
         return;
     QFont f = font();
-    f.setBold(bold);
+    setBoldFace(f, bold);
     setFont(f);
 }
 

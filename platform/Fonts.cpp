@@ -3,9 +3,17 @@
 #include <QFont>
 #include <QStringList>
 
+namespace {
+const QString ocr = QStringLiteral("OCR A Extended");
+const QString ocrBold = QStringLiteral("OCR A Extended Bold");
+} // namespace
+
 void installFontSubstitutions() {
     QFont::insertSubstitutions(QStringLiteral("OCR A Extended"),
                                QStringList{QStringLiteral("OCR A"), QStringLiteral("OCRA")});
+    QFont::insertSubstitutions(QStringLiteral("OCR A Extended Bold"),
+                               QStringList{QStringLiteral("OCRABold"), QStringLiteral("OCR A Bold"),
+                                           QStringLiteral("OCR A"), QStringLiteral("OCRA")});
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Times New Roman"),
                               QStringLiteral("Liberation Serif"));
@@ -20,4 +28,12 @@ QFont layoutFont(const QString& family, qreal pointSize) {
     if (family == QLatin1String("OCR A Extended"))
         font.setStretch(84);
     return font;
+}
+
+void setBoldFace(QFont& font, bool bold) {
+    font.setBold(bold);
+    if (bold && font.family() == ocr)
+        font.setFamily(ocrBold);
+    else if (!bold && font.family() == ocrBold)
+        font.setFamily(ocr);
 }

@@ -5,6 +5,8 @@ class WindowManager;
 class MessageBox;
 class Shell;
 class FileDialog;
+class Mixer;
+class SoundPlayer;
 
 // The platform services the windows use. Tests fill in stand-ins.
 struct Services {
@@ -13,6 +15,8 @@ struct Services {
     MessageBox* messages = nullptr;
     Shell* shell = nullptr;
     FileDialog* files = nullptr;
+    Mixer* mixer = nullptr;
+    SoundPlayer* sound = nullptr;
 
     // The real services, created on first use and kept for the life of the program.
     static Services system();

@@ -1,7 +1,9 @@
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
+#include "platform/Mixer.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
+#include "platform/SoundPlayer.h"
 #include "platform/TimeText.h"
 #include "platform/WindowManager.h"
 
@@ -11,6 +13,8 @@ Services Services::system() {
     static QtMessageBox messages;
     static SystemShell shell;
     static QtFileDialog files;
+    static AlsaMixer mixer;
+    static QtSoundPlayer sound;
 
     Services services;
     services.time = &time;
@@ -18,5 +22,7 @@ Services Services::system() {
     services.messages = &messages;
     services.shell = &shell;
     services.files = &files;
+    services.mixer = &mixer;
+    services.sound = &sound;
     return services;
 }

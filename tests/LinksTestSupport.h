@@ -1,11 +1,7 @@
 #pragma once
 
 #include "clock/ClockWindow.h"
-#include "fakes/FakeFileDialog.h"
-#include "fakes/FakeMessageBox.h"
-#include "fakes/FakeShell.h"
-#include "fakes/FakeTimeText.h"
-#include "fakes/FakeWindowManager.h"
+#include "fakes/FakeServices.h"
 #include "links/LinkStore.h"
 #include "links/LinksWindow.h"
 #include "platform/CommandLabel.h"
@@ -19,12 +15,7 @@
 #include <memory>
 
 // A clock window with stand-in services and a settings file in the test area.
-struct LinksFixture {
-    FakeTimeText time;
-    FakeWindowManager windows;
-    FakeMessageBox messages;
-    FakeShell shell;
-    FakeFileDialog files;
+struct LinksFixture : FakeServices {
     std::unique_ptr<ClockWindow> clock;
 
     // Test mode keeps the user's own settings out of reach; a home of its own per
@@ -81,16 +72,6 @@ struct LinksFixture {
             text.replace(needle, "\n" + to + "\r\n");
         }
         return text;
-    }
-
-    Services services() {
-        Services s;
-        s.time = &time;
-        s.windows = &windows;
-        s.messages = &messages;
-        s.shell = &shell;
-        s.files = &files;
-        return s;
     }
 
     void start() {

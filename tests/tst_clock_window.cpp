@@ -3,9 +3,7 @@
 #include "clock/GlyphStore.h"
 #include "platform/CommandLabel.h"
 
-#include "fakes/FakeMessageBox.h"
-#include "fakes/FakeTimeText.h"
-#include "fakes/FakeWindowManager.h"
+#include "fakes/FakeServices.h"
 
 #include <QTest>
 #include <memory>
@@ -21,18 +19,10 @@ const QRgb darkGreen = qRgb(0, 128, 0);
 class TestClockWindow : public QObject {
     Q_OBJECT
 
-    FakeTimeText time;
-    FakeWindowManager windows;
-    FakeMessageBox messages;
+    FakeServices fakes;
+    FakeTimeText& time = fakes.time;
+    FakeWindowManager& windows = fakes.windows;
     std::unique_ptr<ClockWindow> clock;
-
-    Services fakes() {
-        Services s;
-        s.time = &time;
-        s.windows = &windows;
-        s.messages = &messages;
-        return s;
-    }
 
     GlyphCell* cell(const char* name) { return clock->findChild<GlyphCell*>(name); }
     CommandLabel* label(const char* name) { return clock->findChild<CommandLabel*>(name); }
@@ -84,7 +74,7 @@ private slots:
     void init() {
         time.text = QStringLiteral("12:00:00 PM");
         windows = FakeWindowManager();
-        clock = std::make_unique<ClockWindow>(fakes());
+        clock = std::make_unique<ClockWindow>(fakes.services());
     }
 
     void cleanup() { clock.reset(); }
@@ -195,7 +185,7 @@ private slots:
         QCOMPARE(clock->height(), 194);
         press(w, Qt::MouseButton(button), at);
         QCOMPARE(clock->height(), 18);
-        QCOMPARE(windows.moveRequests, 0);
+        QCOMPARE(windows.moves, 0);
     }
 
     void pressOnALabelNeitherFoldsNorDrags() {
@@ -204,7 +194,7 @@ private slots:
             press(label(name), Qt::RightButton);
             QCOMPARE(clock->height(), 194);
         }
-        QCOMPARE(windows.moveRequests, 0);
+        QCOMPARE(windows.moves, 0);
     }
 
     void anyOtherHeightCountsAsUnfolded() {
@@ -222,7 +212,7 @@ private slots:
         // With the switch on, presses drag instead of folding, on the panel and on a digit.
         press(clock.get(), Qt::RightButton, {80, 100});
         press(cell("min"));
-        QCOMPARE(windows.moveRequests, 2);
+        QCOMPARE(windows.moves, 2);
         QCOMPARE(clock->height(), 194);
 
         QTest::mouseClick(label("lblMove"), Qt::LeftButton);

@@ -2,8 +2,9 @@
 
 #include "platform/MessageBox.h"
 
-#include <QStringList>
+#include <QList>
 
+// Records each message instead of showing it.
 class FakeMessageBox : public MessageBox {
 public:
     struct Shown {

@@ -4,14 +4,15 @@
 
 #include <QWidget>
 
+// Records what the window asks of the window manager; shows windows as asked.
 class FakeWindowManager : public WindowManager {
 public:
     int topmostCalls = 0;
-    int moveRequests = 0;
+    int moves = 0;
 
     void setTopmost(QWidget* window, bool) override {
         ++topmostCalls;
         window->show();
     }
-    void startMove(QWidget*) override { ++moveRequests; }
+    void startMove(QWidget*) override { ++moves; }
 };

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/Mixer.h"
+
+#include <QObject>
+
+class CommandLabel;
+class MessageBox;
+class QWidget;
+
+// The Sound command: sets the system's master volume to nearly full ("On") or to
+// nothing ("Off"). The state is the text of OfforOn; the volume is never read back.
+class SoundSwitch : public QObject {
+    Q_OBJECT
+public:
+    static constexpr quint32 OnVolume = 65534;
+    static constexpr quint32 OffVolume = 0;
+
+    SoundSwitch(CommandLabel* Label2, CommandLabel* OfforOn, Mixer& mixer, MessageBox& messages,
+                QWidget* window);
+
+    // Opens the mixer for the rest of the program and turns the volume up.
+    void startUp();
+
+public slots:
+    void clicked();
+
+private:
+    CommandLabel* m_state;
+    Mixer& m_mixer;
+    MessageBox& m_messages;
+    QWidget* m_window;
+
+    Mixer::Handle MixerHandle = nullptr;
+    Mixer::Control VolumeControl;
+    bool m_controlFound = false;
+};

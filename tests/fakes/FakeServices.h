@@ -1,0 +1,33 @@
+#pragma once
+
+#include "fakes/FakeFileDialog.h"
+#include "fakes/FakeMessageBox.h"
+#include "fakes/FakeMixer.h"
+#include "fakes/FakeShell.h"
+#include "fakes/FakeSoundPlayer.h"
+#include "fakes/FakeTimeText.h"
+#include "fakes/FakeWindowManager.h"
+#include "platform/Services.h"
+
+// Every platform service replaced by a stand-in.
+struct FakeServices {
+    FakeTimeText time;
+    FakeWindowManager windows;
+    FakeMessageBox messages;
+    FakeShell shell;
+    FakeFileDialog files;
+    FakeMixer mixer;
+    FakeSoundPlayer sound;
+
+    Services services() {
+        Services s;
+        s.time = &time;
+        s.windows = &windows;
+        s.messages = &messages;
+        s.shell = &shell;
+        s.files = &files;
+        s.mixer = &mixer;
+        s.sound = &sound;
+        return s;
+    }
+};

@@ -1,0 +1,154 @@
+#include "about/AboutBox.h"
+#include "clock/ClockWindow.h"
+#include "clock/CompanionWindows.h"
+#include "fakes/FakeServices.h"
+#include "links/LinksWindow.h"
+#include "platform/CommandLabel.h"
+#include "platform/Fonts.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+class AboutTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { installFontSubstitutions(); }
+    void init();
+    void cleanup();
+
+    void opensBesideTheClockAtTheAboutRow_data();
+    void opensBesideTheClockAtTheAboutRow();
+    void showsItsTexts();
+    void opensOnceAndStaysPut();
+    void okClosesAndTheNextOpeningPlacesAnew();
+    void foldingCloses();
+    void aboutAndLinksCloseEachOther();
+
+private:
+    void clickAbout();
+    AboutBox* about() const { return m_clock->companions().aboutBox(); }
+
+    std::unique_ptr<FakeServices> m_fakes;
+    std::unique_ptr<ClockWindow> m_clock;
+};
+
+void AboutTest::init() {
+    m_fakes = std::make_unique<FakeServices>();
+    m_clock = std::make_unique<ClockWindow>(m_fakes->services());
+    m_clock->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_clock.get()));
+    QTest::mouseClick(m_clock->windowHandle(), Qt::LeftButton, {}, QPoint(80, 5));
+    QCOMPARE(m_clock->height(), 194);
+}
+
+void AboutTest::cleanup() {
+    m_clock.reset();
+    m_fakes.reset();
+}
+
+void AboutTest::clickAbout() {
+    auto* label = m_clock->findChild<CommandLabel*>(QStringLiteral("Label8"));
+    QTest::mouseClick(m_clock->windowHandle(), Qt::LeftButton, {}, label->geometry().center());
+}
+
+void AboutTest::opensBesideTheClockAtTheAboutRow_data() {
+    QTest::addColumn<QPoint>("clockAt");
+    QTest::addColumn<QPoint>("aboutAt");
+    // 88 px wide clock, 10 twips gap (one pixel), 2160 twips (144 px) down.
+    QTest::newRow("top edge") << QPoint(468, 0) << QPoint(557, 144);
+    QTest::newRow("lower") << QPoint(100, 200) << QPoint(189, 344);
+    QTest::newRow("partly off the left") << QPoint(-30, 0) << QPoint(59, 144);
+}
+
+void AboutTest::opensBesideTheClockAtTheAboutRow() {
+    QFETCH(QPoint, clockAt);
+    QFETCH(QPoint, aboutAt);
+    m_clock->move(clockAt);
+    QCOMPARE(m_clock->pos(), clockAt);
+    clickAbout();
+    QVERIFY(about());
+    QVERIFY(about()->isVisible());
+    QCOMPARE(about()->pos(), aboutAt);
+    // 225 by 120 inside a one-pixel border.
+    QCOMPARE(about()->size(), QSize(227, 122));
+    QVERIFY(about()->windowFlags().testFlag(Qt::FramelessWindowHint));
+}
+
+void AboutTest::showsItsTexts() {
+    clickAbout();
+    auto text = [this](const char* name) {
+        auto* label = about()->findChild<QLabel*>(QLatin1String(name));
+        return label ? label->text() : QString();
+    };
+    QCOMPARE(text("Label1"), QStringLiteral("Tempivo v2.0"));
+    QCOMPARE(text("Label2"), QStringLiteral("Created by:"));
+    QCOMPARE(text("Label3"), QStringLiteral("Contact:"));
+    QVERIFY(!text("Label4").isEmpty());
+    QVERIFY(!text("Label5").isEmpty());
+    QVERIFY(about()->findChild<QWidget*>(QStringLiteral("Frame1")));
+    QCOMPARE(about()->findChild<QPushButton*>(QStringLiteral("Command1"))->text(),
+             QStringLiteral("OK"));
+    // Every text fits its label.
+    for (const char* name : {"Label1", "Label2", "Label3", "Label4", "Label5"}) {
+        auto* label = about()->findChild<QLabel*>(QLatin1String(name));
+        QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(), name);
+    }
+}
+
+void AboutTest::opensOnceAndStaysPut() {
+    clickAbout();
+    AboutBox* first = about();
+    const QPoint placed = first->pos();
+    m_clock->move(m_clock->pos() + QPoint(-100, 50));
+    clickAbout();
+    QCOMPARE(about(), first);
+    QCOMPARE(about()->pos(), placed);
+    int open = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        open += qobject_cast<AboutBox*>(w) && w->isVisible();
+    QCOMPARE(open, 1);
+}
+
+void AboutTest::okClosesAndTheNextOpeningPlacesAnew() {
+    clickAbout();
+    QPointer<AboutBox> first = about();
+    auto* ok = first->findChild<QPushButton*>(QStringLiteral("Command1"));
+    QTest::mouseClick(ok, Qt::LeftButton);
+    QVERIFY(!about());
+    QVERIFY(first->isHidden());
+    QTRY_VERIFY(!first);
+
+    m_clock->move(200, 100);
+    clickAbout();
+    QVERIFY(about());
+    QCOMPARE(about()->pos(), QPoint(289, 244));
+}
+
+void AboutTest::foldingCloses() {
+    clickAbout();
+    QPointer<AboutBox> box = about();
+    QTest::mouseClick(m_clock->windowHandle(), Qt::LeftButton, {}, QPoint(80, 5));
+    QCOMPARE(m_clock->height(), 18);
+    QVERIFY(!about());
+    QTRY_VERIFY(!box);
+}
+
+void AboutTest::aboutAndLinksCloseEachOther() {
+    CompanionWindows& companions = m_clock->companions();
+    clickAbout();
+    QVERIFY(about());
+    auto* links = m_clock->findChild<CommandLabel*>(QStringLiteral("Label7"));
+    QTest::mouseClick(m_clock->windowHandle(), Qt::LeftButton, {}, links->geometry().center());
+    QVERIFY(companions.linksWindow());
+    QVERIFY(!about());
+
+    clickAbout();
+    QVERIFY(about());
+    QVERIFY(!companions.linksWindow());
+}
+
+QTEST_MAIN(AboutTest)
+#include "tst_about.moc"

@@ -1,0 +1,297 @@
+#include "clock/ClockWindow.h"
+#include "clock/Colors.h"
+#include "clock/CompanionWindows.h"
+#include "fakes/FakeServices.h"
+#include "platform/CommandLabel.h"
+#include "platform/Fonts.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+// The commands that light up, and whether they turn bold when they do.
+const QStringList boldCommands = {"lblMove", "Label2", "Label7", "Label8", "lblExit"};
+const QStringList plainCommands = {"Label4", "Label5"};
+// Labels whose look the pointer never changes.
+const QStringList steadyLabels = {"YorN",    "OfforOn", "Label3",  "Label6", "lblH",
+                                  "Label10", "lblM",    "Label11", "lblS"};
+
+} // namespace
+
+class HoverTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void pointerPaths_data();
+    void pointerPaths();
+    void startAndPauseTurnLightCyanOnceCleared();
+    void highlightsSurviveFolding();
+    void pressOnLabelNeverFoldsOrDrags_data();
+    void pressOnLabelNeverFoldsOrDrags();
+    void clickReachesHandler_data();
+    void clickReachesHandler();
+
+private:
+    CommandLabel* label(const QString& name) const;
+    QPoint pointOf(const QString& target) const;
+    void moveTo(const QString& target);
+    void press(const QString& target);
+    void unfold();
+    bool unfolded() const;
+
+    std::unique_ptr<FakeServices> m_fakes;
+    std::unique_ptr<ClockWindow> m_clock;
+    std::unique_ptr<QWidget> m_elsewhere;
+    QWindow* m_lastWindow = nullptr;
+    QPoint m_lastPoint;
+};
+
+void HoverTest::initTestCase() {
+    installFontSubstitutions();
+}
+
+void HoverTest::init() {
+    m_fakes = std::make_unique<FakeServices>();
+    m_clock = std::make_unique<ClockWindow>(m_fakes->services());
+    m_clock->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_clock.get()));
+    // Another window, for the pointer to leave the clock window without crossing it.
+    m_elsewhere = std::make_unique<QWidget>();
+    m_elsewhere->setGeometry(20, 400, 60, 60);
+    m_elsewhere->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_elsewhere.get()));
+    m_lastWindow = nullptr;
+    unfold();
+}
+
+void HoverTest::cleanup() {
+    m_elsewhere.reset();
+    m_clock.reset();
+    m_fakes.reset();
+}
+
+CommandLabel* HoverTest::label(const QString& name) const {
+    return m_clock->findChild<CommandLabel*>(name);
+}
+
+QPoint HoverTest::pointOf(const QString& target) const {
+    if (target == QLatin1String("background"))
+        return QPoint(4, 100);
+    if (target == QLatin1String("rule")) // the left side of the panel's box
+        return QPoint(8, 100);
+    auto* child = m_clock->findChild<QWidget*>(target);
+    Q_ASSERT(child);
+    // Labels overlap: take the visible point nearest the centre.
+    const QRect area = child->geometry();
+    QPoint best = area.center();
+    int bestDistance = INT_MAX;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QPoint p(x, y);
+            const int distance = (p - area.center()).manhattanLength();
+            if (m_clock->childAt(p) == child && distance < bestDistance) {
+                best = p;
+                bestDistance = distance;
+            }
+        }
+    }
+    return best;
+}
+
+void HoverTest::moveTo(const QString& target) {
+    QWindow* window = m_clock->windowHandle();
+    QPoint point;
+    if (target == QLatin1String("out")) {
+        window = m_elsewhere->windowHandle();
+        point = QPoint(30, 30);
+    } else {
+        point = pointOf(target);
+    }
+    // A move to the very spot of the last one is dropped.
+    if (window == m_lastWindow && point == m_lastPoint)
+        point += QPoint(1, 0);
+    QTest::mouseMove(window, point);
+    m_lastWindow = window;
+    m_lastPoint = point;
+}
+
+void HoverTest::press(const QString& target) {
+    const QPoint point = pointOf(target);
+    QTest::mousePress(m_clock->windowHandle(), Qt::LeftButton, {}, point);
+    QTest::mouseRelease(m_clock->windowHandle(), Qt::LeftButton, {}, point);
+    m_lastWindow = m_clock->windowHandle();
+    m_lastPoint = point;
+}
+
+bool HoverTest::unfolded() const {
+    return m_clock->height() == 194;
+}
+
+void HoverTest::unfold() {
+    press(QStringLiteral("hour"));
+    QVERIFY(unfolded());
+}
+
+void HoverTest::pointerPaths_data() {
+    // Each step is "where the pointer goes: the commands lit afterwards".
+    QTest::addColumn<bool>("stopwatchRunning");
+    QTest::addColumn<QStringList>("steps");
+
+    QTest::newRow("links stays lit when the pointer leaves the window")
+        << false << QStringList{"Label7:Label7", "out:Label7", "Label7:Label7", "background:"};
+    QTest::newRow("about cleared by the background")
+        << false << QStringList{"Label8:Label8", "background:"};
+    QTest::newRow("a rule line counts as background")
+        << false << QStringList{"lblExit:lblExit", "rule:"};
+    QTest::newRow("start, bar, pause leaves only pause")
+        << true << QStringList{"Label4:Label4", "Label6:", "Label5:Label5"};
+    QTest::newRow("the bar clears both stopwatch commands")
+        << true << QStringList{"Label4:Label4", "Label5:Label4,Label5", "Label6:"};
+    QTest::newRow("sound cleared by its state label")
+        << false << QStringList{"Label2:Label2", "OfforOn:"};
+    QTest::newRow("the state labels clear nothing else")
+        << false
+        << QStringList{"Label7:Label7", "OfforOn:Label7", "Label6:Label7", "Label2:Label7,Label2"};
+    QTest::newRow("readout, heading, YorN and cells change nothing")
+        << false
+        << QStringList{"Label2:Label2",  "lblH:Label2",     "Label10:Label2", "lblM:Label2",
+                       "Label11:Label2", "lblS:Label2",     "Label3:Label2",  "YorN:Label2",
+                       "hour:Label2",    "dotblank:Label2", "out:Label2"};
+    QTest::newRow("moves without a background crossing light several")
+        << false
+        << QStringList{"lblMove:lblMove", "Label2:lblMove,Label2", "Label7:lblMove,Label2,Label7",
+                       "background:"};
+    QTest::newRow("the background clears every command")
+        << true
+        << QStringList{"Label4:Label4", "Label5:Label4,Label5", "lblMove:Label4,Label5,lblMove",
+                       "Label8:Label4,Label5,lblMove,Label8", "background:"};
+    QTest::newRow("a disabled pause neither lights nor clears")
+        << false << QStringList{"Label5:", "Label4:Label4", "Label5:Label4", "Label6:"};
+}
+
+void HoverTest::pointerPaths() {
+    QFETCH(bool, stopwatchRunning);
+    QFETCH(QStringList, steps);
+
+    if (stopwatchRunning) {
+        emit label("Label4")->clicked();
+        moveTo(QStringLiteral("background"));
+    }
+    QHash<QString, QColor> steadyColors;
+    for (const QString& name : steadyLabels)
+        steadyColors[name] = label(name)->textColor();
+
+    for (const QString& step : steps) {
+        const QString target = step.section(QLatin1Char(':'), 0, 0);
+        const QStringList lit =
+            step.section(QLatin1Char(':'), 1).split(QLatin1Char(','), Qt::SkipEmptyParts);
+        moveTo(target);
+
+        for (const QString& name : boldCommands + plainCommands) {
+            const CommandLabel* l = label(name);
+            const QByteArray where = (step + " / " + name).toLatin1();
+            const bool expectLit = lit.contains(name);
+            if (expectLit) {
+                QVERIFY2(l->textColor() == Colors::orange, where);
+            } else {
+                QVERIFY2(l->textColor() == Colors::lightCyan ||
+                             (plainCommands.contains(name) && l->textColor() == Colors::cyan),
+                         where);
+            }
+            QVERIFY2(l->isBold() == (expectLit && boldCommands.contains(name)), where);
+        }
+        for (const QString& name : steadyLabels) {
+            QVERIFY2(label(name)->textColor() == steadyColors[name], qPrintable(step + name));
+            QVERIFY2(!label(name)->isBold(), qPrintable(step + name));
+        }
+    }
+}
+
+void HoverTest::startAndPauseTurnLightCyanOnceCleared() {
+    emit label("Label4")->clicked();
+    QCOMPARE(label("Label4")->textColor(), Colors::cyan);
+    QCOMPARE(label("Label5")->textColor(), Colors::cyan);
+
+    moveTo(QStringLiteral("Label4"));
+    QCOMPARE(label("Label4")->textColor(), Colors::orange);
+    moveTo(QStringLiteral("Label6"));
+    QCOMPARE(label("Label4")->textColor(), Colors::lightCyan);
+    // The bar clears Pause too, lit or not.
+    QCOMPARE(label("Label5")->textColor(), Colors::lightCyan);
+    moveTo(QStringLiteral("Label4"));
+    moveTo(QStringLiteral("background"));
+    QCOMPARE(label("Label4")->textColor(), Colors::lightCyan);
+}
+
+void HoverTest::highlightsSurviveFolding() {
+    moveTo(QStringLiteral("Label7"));
+    moveTo(QStringLiteral("Label4"));
+    // Pressing a digit folds without crossing the background.
+    press(QStringLiteral("hour"));
+    QVERIFY(!unfolded());
+    press(QStringLiteral("min"));
+    QVERIFY(unfolded());
+    QCOMPARE(label("Label7")->textColor(), Colors::orange);
+    QVERIFY(label("Label7")->isBold());
+    QCOMPARE(label("Label4")->textColor(), Colors::orange);
+}
+
+void HoverTest::pressOnLabelNeverFoldsOrDrags_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("moveOn");
+    const QStringList all = boldCommands + plainCommands + steadyLabels;
+    for (const QString& name : all) {
+        if (name == QLatin1String("lblMove"))
+            continue; // its click changes the switch under test
+        QTest::newRow(qPrintable(name + " folding")) << name << false;
+        QTest::newRow(qPrintable(name + " dragging")) << name << true;
+    }
+}
+
+void HoverTest::pressOnLabelNeverFoldsOrDrags() {
+    QFETCH(QString, name);
+    QFETCH(bool, moveOn);
+    if (moveOn)
+        label("YorN")->setText(QStringLiteral("Y"));
+
+    for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+        const QPoint point = pointOf(name) + QPoint(button == Qt::LeftButton ? 0 : 1, 0);
+        QTest::mousePress(m_clock->windowHandle(), button, {}, point);
+        QTest::mouseRelease(m_clock->windowHandle(), button, {}, point);
+        QVERIFY(unfolded());
+        QCOMPARE(m_fakes->windows.moves, 0);
+    }
+}
+
+void HoverTest::clickReachesHandler_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("Move") << "lblMove";
+    QTest::newRow("Sound") << "Label2";
+    QTest::newRow("Start") << "Label4";
+    QTest::newRow("Links") << "Label7";
+    QTest::newRow("About") << "Label8";
+    QTest::newRow("Exit") << "lblExit";
+}
+
+void HoverTest::clickReachesHandler() {
+    QFETCH(QString, name);
+    QSignalSpy exits(m_clock.get(), &ClockWindow::exitRequested);
+    QTest::mouseClick(m_clock->windowHandle(), Qt::LeftButton, {}, pointOf(name));
+
+    CompanionWindows& companions = m_clock->companions();
+    QCOMPARE(label("YorN")->text(), name == "lblMove" ? "Y" : "N");
+    QCOMPARE(label("OfforOn")->text(), name == "Label2" ? "Off" : "On");
+    QCOMPARE(label("Label4")->text(), name == "Label4" ? "Stop" : "Start");
+    QCOMPARE(companions.linksWindow() != nullptr, name == "Label7");
+    QCOMPARE(companions.aboutBox() != nullptr, name == "Label8");
+    QCOMPARE(exits.count(), name == "lblExit" ? 1 : 0);
+    QVERIFY(unfolded());
+}
+
+QTEST_MAIN(HoverTest)
+#include "tst_hover.moc"
