@@ -1,13 +1,22 @@
 #include "clock/ClockWindow.h"
 #include "platform/Fonts.h"
+#include "platform/SessionPlatform.h"
 #include "version.h"
 
 #include <QApplication>
 #include <QIcon>
 
 int main(int argc, char* argv[]) {
+    const QByteArray platform = platformToForce(SessionEnvironment::fromProcess());
+    if (!platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
+    // The windows are small: sending their pixels over the socket is cheaper than a shared
+    // memory segment, which costs a round trip to the X server at every repaint.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tempivo"));
+    QApplication::setApplicationName(QString::fromUtf8(Version::name));
     QApplication::setApplicationVersion(QString::fromLatin1(Version::number));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(Version::appId));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tempivo.svg")));
