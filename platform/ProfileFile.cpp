@@ -238,7 +238,9 @@ bool write(const QString& path, const QString& section, const QString& key, cons
     QSaveFile file(target.filePath());
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(updated) != updated.size()) {
+    // commit() ignores a failed flush of the write buffer (a full disk) and would put the cut
+    // temporary file in place of the whole one, so the flush is checked here.
+    if (file.write(updated) != updated.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }
