@@ -43,12 +43,13 @@ QByteArray get(const QString& file) {
 bool onlyOneLineChanged(const QByteArray& before, const QByteArray& after) {
     const qsizetype n = before.size();
     const qsizetype m = after.size();
+    const char* const b = before.constData();
+    const char* const a = after.constData();
     qsizetype prefix = 0;
-    while (prefix < n && prefix < m && before[prefix] == after[prefix])
+    while (prefix < n && prefix < m && b[prefix] == a[prefix])
         ++prefix;
     qsizetype suffix = 0;
-    while (suffix < n - prefix && suffix < m - prefix &&
-           before[n - 1 - suffix] == after[m - 1 - suffix])
+    while (suffix < n - prefix && suffix < m - prefix && b[n - 1 - suffix] == a[m - 1 - suffix])
         ++suffix;
     if (n - suffix == prefix)
         return true;
