@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-
 namespace ProfileFile {
 namespace {
 
