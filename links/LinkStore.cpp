@@ -83,7 +83,12 @@ bool writeDefaultFile(const QString& path, QString* errorText) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
-    file.write(text);
+    // commit() alone would not see a failed flush (a full disk) and would keep a cut file.
+    if (file.write(text) != text.size() || !file.flush()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return fail(reason);
+    }
     if (!file.commit())
         return fail(file.errorString());
     return true;

@@ -4,8 +4,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <vector>
-
 namespace ProfileFile {
 namespace {
 
@@ -54,65 +52,64 @@ struct Line {
     QByteArrayView value; // key value, trimmed, quotes still on
 };
 
-std::vector<Line> splitLines(QByteArrayView content) {
-    std::vector<Line> lines;
-    qsizetype pos = content.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    while (pos < content.size()) {
-        Line line;
-        line.begin = pos;
-        qsizetype i = pos;
-        while (i < content.size() && content[i] != '\r' && content[i] != '\n')
-            ++i;
-        line.textEnd = i;
-        if (i < content.size())
-            i += (content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n') ? 2 : 1;
-        line.end = i;
-        pos = i;
+// The line that starts at pos. Lines are looked at one by one and never all kept: a file of
+// millions of short lines would otherwise cost gigabytes.
+Line lineAt(QByteArrayView content, qsizetype pos) {
+    Line line;
+    line.begin = pos;
+    qsizetype i = pos;
+    while (i < content.size() && content[i] != '\r' && content[i] != '\n')
+        ++i;
+    line.textEnd = i;
+    if (i < content.size())
+        i += (content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n') ? 2 : 1;
+    line.end = i;
 
-        const QByteArrayView text =
-            trimmed(beforeNul(content.sliced(line.begin, line.textEnd - line.begin)));
-        if (text.isEmpty()) {
-            line.kind = Kind::Blank;
-        } else if (text.front() == ';') {
-            line.kind = Kind::Comment;
-        } else if (const qsizetype close = text.lastIndexOf(']');
-                   text.front() == '[' && close > 0) {
-            line.kind = Kind::Header;
-            line.name = trimmed(text.sliced(1, close - 1));
-        } else if (const qsizetype equals = text.indexOf('='); equals >= 0) {
-            line.kind = Kind::Key;
-            line.name = trimmed(text.first(equals));
-            line.value = trimmed(text.sliced(equals + 1));
-        } else {
-            line.kind = Kind::Other;
-        }
-        lines.push_back(line);
+    const QByteArrayView text =
+        trimmed(beforeNul(content.sliced(line.begin, line.textEnd - line.begin)));
+    if (text.isEmpty()) {
+        line.kind = Kind::Blank;
+    } else if (text.front() == ';') {
+        line.kind = Kind::Comment;
+    } else if (const qsizetype close = text.lastIndexOf(']'); text.front() == '[' && close > 0) {
+        line.kind = Kind::Header;
+        line.name = trimmed(text.sliced(1, close - 1));
+    } else if (const qsizetype equals = text.indexOf('='); equals >= 0) {
+        line.kind = Kind::Key;
+        line.name = trimmed(text.first(equals));
+        line.value = trimmed(text.sliced(equals + 1));
+    } else {
+        line.kind = Kind::Other;
     }
-    return lines;
+    return line;
 }
 
 // Where a key lives or would go in a section.
 struct Place {
-    std::optional<size_t> header;  // the section's header line
-    std::optional<size_t> key;     // the key's line
-    std::optional<size_t> lastKey; // the section's last line holding a key or other text
+    std::optional<Line> header;  // the section's header line
+    std::optional<Line> key;     // the key's line
+    std::optional<Line> lastKey; // the section's last line holding a key or other text
 };
 
-Place find(const std::vector<Line>& lines, QByteArrayView section, QByteArrayView key) {
+Place find(QByteArrayView content, QByteArrayView section, QByteArrayView key) {
     Place place;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const Line& line = lines[i];
+    qsizetype pos = content.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (pos < content.size()) {
+        const Line line = lineAt(content, pos);
+        pos = line.end;
         if (!place.header) {
             if (line.kind == Kind::Header && sameName(line.name, section))
-                place.header = i;
+                place.header = line;
             continue;
         }
         if (line.kind == Kind::Header)
             break;
+        if (line.kind == Kind::Key && sameName(line.name, key)) {
+            place.key = line;
+            break;
+        }
         if (line.kind == Kind::Key || line.kind == Kind::Other)
-            place.lastKey = i;
-        if (line.kind == Kind::Key && !place.key && sameName(line.name, key))
-            place.key = i;
+            place.lastKey = line;
     }
     return place;
 }
@@ -147,11 +144,10 @@ QString limited(const QString& text) {
 
 std::optional<QByteArray> lookup(QByteArrayView content, QByteArrayView section,
                                  QByteArrayView key) {
-    const std::vector<Line> lines = splitLines(content);
-    const Place place = find(lines, section, key);
+    const Place place = find(content, section, key);
     if (!place.key)
         return std::nullopt;
-    QByteArrayView value = lines[*place.key].value;
+    QByteArrayView value = place.key->value;
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front())
         value = value.sliced(1, value.size() - 2);
@@ -161,8 +157,7 @@ std::optional<QByteArray> lookup(QByteArrayView content, QByteArrayView section,
 QByteArray withValue(const QByteArray& content, QByteArrayView section, QByteArrayView key,
                      QByteArrayView value) {
     static const QByteArray crlf = "\r\n";
-    const std::vector<Line> lines = splitLines(content);
-    const Place place = find(lines, section, key);
+    const Place place = find(content, section, key);
 
     QByteArray result = content;
     if (!place.header) {
@@ -173,7 +168,7 @@ QByteArray withValue(const QByteArray& content, QByteArrayView section, QByteArr
         return result;
     }
     if (place.key) {
-        const Line& line = lines[*place.key];
+        const Line& line = *place.key;
         if (line.value == value)
             return content;
         QByteArray lineBreak = content.sliced(line.textEnd, line.end - line.textEnd);
@@ -182,7 +177,7 @@ QByteArray withValue(const QByteArray& content, QByteArrayView section, QByteArr
         const QByteArray newLine = line.name.toByteArray() + '=' + value.toByteArray() + lineBreak;
         return result.replace(line.begin, line.end - line.begin, newLine);
     }
-    const Line& after = lines[place.lastKey ? *place.lastKey : *place.header];
+    const Line& after = place.lastKey ? *place.lastKey : *place.header;
     QByteArray newLine = key.toByteArray() + '=' + value.toByteArray() + crlf;
     if (after.end == after.textEnd)
         newLine.prepend(crlf);
@@ -242,7 +237,9 @@ bool write(const QString& path, const QString& section, const QString& key, cons
     QSaveFile file(target.filePath());
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(updated) != updated.size()) {
+    // commit() ignores a failed flush of the write buffer (a full disk) and would put the cut
+    // temporary file in place of the whole one, so the flush is checked here.
+    if (file.write(updated) != updated.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }
