@@ -19,7 +19,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QString::fromUtf8(Version::name));
     QApplication::setApplicationVersion(QString::fromLatin1(Version::number));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(Version::appId));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tempivo.svg")));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tempivo.xpm")));
     // The clock is a tool window; closing the About box must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
     installFontSubstitutions();

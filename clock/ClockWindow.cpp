@@ -91,9 +91,6 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(500);
-    // Every Timer1 tick also does Timer2's check and restarts it, so the two share one
-    // wake-up a second; precise, so that its second tick never comes before Timer1's.
-    Timer2->setTimerType(Qt::PreciseTimer);
     connect(Timer2, &QTimer::timeout, this, &ClockWindow::onTimer2Tick);
 
     Timer3 = new QTimer(this);
@@ -239,16 +236,21 @@ void ClockWindow::armTimer1() {
 void ClockWindow::onTimer1Tick() {
     m_digits->tick();
     armTimer1();
-    if (Timer2->isActive()) {
-        onTimer2Tick();
-        Timer2->start();
-    }
 }
 
 void ClockWindow::onTimer2Tick() {
     const int screenTop = screen() ? screen()->geometry().top() : 0;
     if (y() != screenTop && Twips::fromPx(y() - screenTop) <= SnapThreshold)
         move(x(), screenTop);
+    // Only a move can bring the window near the edge again: rest until the next one,
+    // rather than waking the program twice a second all day.
+    Timer2->stop();
+}
+
+void ClockWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (!Timer2->isActive())
+        Timer2->start();
 }
 
 void ClockWindow::onMoveClicked() {

@@ -2,21 +2,34 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QSoundEffect>
+#include <QLibrary>
 #include <QStandardPaths>
-#include <QUrl>
+
+QtSoundPlayer::QtSoundPlayer(const QStringList& moduleDirs)
+    : m_moduleDirs(moduleDirs) {
+}
 
 void QtSoundPlayer::PlayWave(const QString& path) {
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return;
-    // Created on the first chime only: Qt Multimedia costs memory in a program that runs all day.
-    // Owned by the application so that it goes before the multimedia back end does.
-    if (!m_effect)
-        m_effect = new QSoundEffect(QCoreApplication::instance());
-    const QUrl source = QUrl::fromLocalFile(path);
-    if (m_effect->source() != source)
-        m_effect->setSource(source);
-    m_effect->play();
+    if (!m_play && !m_loadFailed) {
+        QStringList dirs = m_moduleDirs;
+        if (dirs.isEmpty()) {
+            // Installed beside the other libraries; in a build tree beside the program.
+            const QString programDir = QCoreApplication::applicationDirPath();
+            dirs = {programDir + QStringLiteral("/" TEMPIVO_CHIME_DIR_FROM_BIN), programDir};
+        }
+        for (const QString& dir : std::as_const(dirs)) {
+            QLibrary module(dir + QStringLiteral("/tempivo-chime"));
+            if (module.load()) {
+                m_play = reinterpret_cast<PlayFunction>(module.resolve("tempivoPlayWave"));
+                break;
+            }
+        }
+        m_loadFailed = !m_play;
+    }
+    if (m_play)
+        m_play(&path);
 }
 
 QString SoundFiles::callRing() {

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QPointer>
 #include <QString>
-
-class QSoundEffect;
+#include <QStringList>
 
 // Plays wave files without waiting for them.
 class SoundPlayer {
@@ -13,12 +11,21 @@ public:
     virtual void PlayWave(const QString& path) = 0;
 };
 
+// Plays through Qt Multimedia, which it loads with the first chime.
 class QtSoundPlayer : public SoundPlayer {
 public:
+    // Where to look for the player module; by default beside the other installed
+    // libraries, then beside the program.
+    explicit QtSoundPlayer(const QStringList& moduleDirs = {});
+
     void PlayWave(const QString& path) override;
+    bool isLoaded() const { return m_play != nullptr; }
 
 private:
-    QPointer<QSoundEffect> m_effect;
+    QStringList m_moduleDirs;
+    using PlayFunction = void (*)(const QString*);
+    PlayFunction m_play = nullptr;
+    bool m_loadFailed = false;
 };
 
 namespace SoundFiles {

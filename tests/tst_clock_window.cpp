@@ -6,6 +6,7 @@
 #include "fakes/FakeServices.h"
 
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 namespace {
@@ -236,6 +237,16 @@ private slots:
         clock->move(clock->x(), top);
         snapTick();
         QCOMPARE(clock->y(), after);
+    }
+
+    void snapCheckRunsAfterEveryMove() {
+        auto* timer = clock->findChild<QTimer*>("Timer2");
+        QCOMPARE(timer->interval(), 500);
+        snapTick();
+        QVERIFY(!timer->isActive());
+        clock->move(clock->x(), 12);
+        QVERIFY(timer->isActive());
+        QTRY_COMPARE_WITH_TIMEOUT(clock->y(), 0, 1000);
     }
 
     void exitAsksToEndTheProgram() {

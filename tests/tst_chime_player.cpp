@@ -1,0 +1,47 @@
+#include "platform/SoundPlayer.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+
+namespace {
+
+bool multimediaMapped() {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6Multimedia");
+}
+
+} // namespace
+
+class TestChimePlayer : public QObject {
+    Q_OBJECT
+private slots:
+    void loadsQtMultimediaOnlyForARealChime() {
+        QtSoundPlayer player({QStringLiteral(TEMPIVO_BUILD_DIR)});
+        QVERIFY(!multimediaMapped());
+
+        player.PlayWave(QStringLiteral("/nonexistent/CallRing.wav"));
+        QVERIFY(!player.isLoaded());
+        QVERIFY(!multimediaMapped());
+
+        const QString chime = SoundFiles::callRing();
+        QVERIFY(QFile::exists(chime));
+        QElapsedTimer clock;
+        clock.start();
+        player.PlayWave(chime);
+        player.PlayWave(chime);
+        QVERIFY(player.isLoaded());
+        QVERIFY(multimediaMapped());
+        // Playing never waits for the sound.
+        QVERIFY(clock.elapsed() < 2000);
+    }
+
+    void missingModuleMeansSilence() {
+        QtSoundPlayer player({QStringLiteral("/nonexistent")});
+        player.PlayWave(SoundFiles::callRing());
+        QVERIFY(!player.isLoaded());
+    }
+};
+
+QTEST_MAIN(TestChimePlayer)
+#include "tst_chime_player.moc"
