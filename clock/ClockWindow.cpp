@@ -176,27 +176,33 @@ void ClockWindow::DragForm() {
 }
 
 void ClockWindow::paintEvent(QPaintEvent* event) {
+    // Most repaints are one blinking colon: draw only the lines that cross the dirty area.
+    const QRect dirty = event->rect();
     QPainter painter(this);
     painter.setClipRegion(event->region());
-    painter.fillRect(rect(), Colors::darkGreen);
-    painter.drawPixmap(0, 0, GlyphStore::instance().ledGrid());
+    painter.fillRect(dirty, Colors::darkGreen);
+    painter.drawPixmap(dirty.topLeft(), GlyphStore::instance().ledGrid(), dirty);
+
+    auto line = [&](const QColor& color, int x1, int y1, int x2, int y2) {
+        if (QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized().intersects(dirty)) {
+            painter.setPen(color);
+            painter.drawLine(x1, y1, x2, y2);
+        }
+    };
 
     // The raised frame, drawn pixel-exact.
     const int w = m_border.width();
     const int h = m_border.height();
     if (w > 0 && h > 0) {
-        painter.setPen(Colors::white);
-        painter.drawLine(0, 0, 0, h - 1);
-        painter.drawLine(0, 0, w - 1, 0);
-        painter.setPen(Colors::black);
-        painter.drawLine(w - 1, 0, w - 1, h - 1);
-        painter.drawLine(w - 1, h - 1, 0, h - 1);
+        line(Colors::white, 0, 0, 0, h - 1);
+        line(Colors::white, 0, 0, w - 1, 0);
+        line(Colors::black, w - 1, 0, w - 1, h - 1);
+        line(Colors::black, w - 1, h - 1, 0, h - 1);
     }
 
-    painter.setPen(Colors::lightGrey);
-    for (const RuleLine& line : ruleLines) {
-        painter.drawLine(Twips::toPx(line.x1), Twips::toPx(line.y1), Twips::toPx(line.x2),
-                         Twips::toPx(line.y2));
+    for (const RuleLine& r : ruleLines) {
+        line(Colors::lightGrey, Twips::toPx(r.x1), Twips::toPx(r.y1), Twips::toPx(r.x2),
+             Twips::toPx(r.y2));
     }
 }
 

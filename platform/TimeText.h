@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QTime;
+
 // The time of day as the clock reads it: always the 12-hour form "h:mm:ss AP".
 class TimeText {
 public:
@@ -10,6 +12,9 @@ public:
     // How long until the wall clock starts its next second.
     virtual int msecsToNextSecond() const = 0;
 };
+
+// "h:mm:ss AP" with "AM"/"PM", whatever the user's language is.
+QString twelveHourText(const QTime& time);
 
 class SystemTimeText : public TimeText {
 public:

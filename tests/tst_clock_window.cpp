@@ -2,6 +2,7 @@
 #include "clock/GlyphCell.h"
 #include "clock/GlyphStore.h"
 #include "platform/CommandLabel.h"
+#include "platform/TimeText.h"
 
 #include "fakes/FakeServices.h"
 
@@ -141,6 +142,22 @@ private slots:
         time.text = text;
         tick();
         QCOMPARE(strip(), shown);
+    }
+
+    void timeTextIsTwelveHourForm_data() {
+        QTest::addColumn<QTime>("time");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("after midnight") << QTime(0, 5, 7) << "12:05:07 AM";
+        QTest::newRow("morning") << QTime(9, 5, 7) << "9:05:07 AM";
+        QTest::newRow("noon") << QTime(12, 0, 0) << "12:00:00 PM";
+        QTest::newRow("afternoon") << QTime(13, 45, 10) << "1:45:10 PM";
+        QTest::newRow("last second") << QTime(23, 59, 59) << "11:59:59 PM";
+    }
+
+    void timeTextIsTwelveHourForm() {
+        QFETCH(QTime, time);
+        QFETCH(QString, text);
+        QCOMPARE(twelveHourText(time), text);
     }
 
     void digitsFollowLaterTexts() {
