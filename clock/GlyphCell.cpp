@@ -1,5 +1,7 @@
 #include "clock/GlyphCell.h"
 
+#include "clock/GlyphStore.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -9,6 +11,8 @@ GlyphCell::GlyphCell(const QString& name, const QRect& geometry, QWidget* parent
     setGeometry(geometry);
     // Moves over a cell must not reach the window behind it.
     setAttribute(Qt::WA_NoMousePropagation);
+    // The cell draws the LED grid behind its glyph itself, so a blink repaints the cell alone.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void GlyphCell::setGlyph(const QPixmap* glyph) {
@@ -19,10 +23,10 @@ void GlyphCell::setGlyph(const QPixmap* glyph) {
 }
 
 void GlyphCell::paintEvent(QPaintEvent*) {
-    if (!m_glyph)
-        return;
     QPainter painter(this);
-    painter.drawPixmap(0, 0, *m_glyph);
+    painter.drawPixmap(0, 0, GlyphStore::instance().ledGrid(), x(), y(), width(), height());
+    if (m_glyph)
+        painter.drawPixmap(0, 0, *m_glyph);
 }
 
 void GlyphCell::mousePressEvent(QMouseEvent* event) {

@@ -3,11 +3,26 @@
 #include <QTime>
 
 QString twelveHourText(const QTime& time) {
-    // Formatted by hand: this runs every second all day, and QLocale's formatter costs more
-    // than the rest of the tick.
+    // Built by hand: this runs every second all day, and the formatters cost more than the
+    // rest of the tick.
     const int hour = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
-    return QString::asprintf("%d:%02d:%02d %s", hour, time.minute(), time.second(),
-                             time.hour() < 12 ? "AM" : "PM");
+    char text[11];
+    int n = 0;
+    auto twoDigits = [&](int value) {
+        text[n++] = char('0' + value / 10);
+        text[n++] = char('0' + value % 10);
+    };
+    if (hour >= 10)
+        text[n++] = '1';
+    text[n++] = char('0' + hour % 10);
+    text[n++] = ':';
+    twoDigits(time.minute());
+    text[n++] = ':';
+    twoDigits(time.second());
+    text[n++] = ' ';
+    text[n++] = time.hour() < 12 ? 'A' : 'P';
+    text[n++] = 'M';
+    return QString::fromLatin1(text, n);
 }
 
 QString SystemTimeText::currentTimeText() const {

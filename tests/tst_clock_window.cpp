@@ -113,6 +113,21 @@ private slots:
         checkFrame(image());
     }
 
+    void emptyCellsShowTheGrid() {
+        time.text = QStringLiteral("9:05:07 AM");
+        tick(); // hours tens and the colon go dark
+        const QImage img = image();
+        for (const char* name : {"hour", "dotblank"}) {
+            const QRect r = cell(name)->geometry();
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                for (int x = r.left(); x <= r.right(); ++x) {
+                    const QRgb grid = (x % 2 && y % 2) ? darkGreen : black;
+                    QVERIFY2(img.pixel(x, y) == grid, qPrintable(QString("%1,%2").arg(x).arg(y)));
+                }
+            }
+        }
+    }
+
     void showsTheTimeText_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("shown");
