@@ -80,9 +80,12 @@ QString readLink(int slot, char field, const QString& defaultValue) {
                               key(slot, field), defaultValue);
 }
 
-void writeLink(int slot, char field, const QString& value) {
-    LinkStore::WriteIni(LinkStore::configFilePath(), LinkStore::configSection, key(slot, field),
-                        value);
+// Writes fields of one link together, so that a refused write leaves the whole link as it was.
+void writeLink(int slot, const QList<std::pair<char, QString>>& fields) {
+    QList<std::pair<QString, QString>> values;
+    for (const auto& [field, value] : fields)
+        values.append({key(slot, field), value});
+    LinkStore::WriteIniKeys(LinkStore::configFilePath(), LinkStore::configSection, values);
 }
 
 } // namespace
@@ -444,9 +447,8 @@ void LinksWindow::onSaveClicked() {
     if (!EditSlot)
         return;
     const int slot = *EditSlot;
-    writeLink(slot, 'T', title);
-    writeLink(slot, 'A', address);
-    writeLink(slot, 'S', Option1->isChecked() ? urlType : programType);
+    writeLink(slot,
+              {{'T', title}, {'A', address}, {'S', Option1->isChecked() ? urlType : programType}});
     m_companions.reloadLinks();
 }
 
@@ -460,8 +462,7 @@ void LinksWindow::onEraseClicked() {
     if (!EditSlot)
         return;
     const int slot = *EditSlot;
-    writeLink(slot, 'T', emptyTitle);
-    writeLink(slot, 'A', emptyAddress);
+    writeLink(slot, {{'T', emptyTitle}, {'A', emptyAddress}});
     m_companions.reloadLinks();
 }
 
