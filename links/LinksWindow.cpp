@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace {
@@ -207,6 +208,9 @@ void LinksWindow::buildSlots() {
                                   makeFont("OCR A Extended", 9), rowNumberText, QColor());
         CommandLabel* slot = label(Frame1, row.slotName, emptyTitle, QRect(480, top, 2055, 255),
                                    makeFont("Arial", 8.25), slotText, QColor());
+        // Titles come from the settings file: markup in one is shown, never followed (an
+        // <img> naming /dev/zero would read without end).
+        slot->setTextFormat(Qt::PlainText);
         this->*row.slot = slot;
         m_slots[n - 1] = slot;
         CommandLabel* edit =
@@ -341,8 +345,11 @@ void LinksWindow::onTimer1Tick() {
         Text2->resize(Text2->width(), boxHeight);
     dock();
     for (CommandLabel* slot : m_slots) {
-        const QString tip = slot->text() != emptyTitle ? QStringLiteral("Run ") + slot->text()
-                                                       : QStringLiteral("click edit to modify");
+        QString tip = slot->text() != emptyTitle ? QStringLiteral("Run ") + slot->text()
+                                                 : QStringLiteral("click edit to modify");
+        // Tooltips have no plain-text switch: a tip that looks like markup is escaped instead.
+        if (Qt::mightBeRichText(tip))
+            tip = Qt::convertFromPlainText(tip, Qt::WhiteSpaceNoWrap);
         if (slot->toolTip() != tip)
             slot->setToolTip(tip);
     }
