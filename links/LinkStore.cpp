@@ -40,10 +40,17 @@ QString ReadIni(const QString& file, const QString& section, const QString& key,
 
 void WriteIni(const QString& file, const QString& section, const QString& key,
               const QString& value) {
-    QString oneLine = value;
-    oneLine.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    ProfileFile::write(file, section, key, oneLine);
+    WriteIniKeys(file, section, {{key, value}});
+}
+
+void WriteIniKeys(const QString& file, const QString& section,
+                  const QList<std::pair<QString, QString>>& values) {
+    QList<ProfileFile::KeyValue> oneLine = values;
+    for (auto& [key, value] : oneLine) {
+        value.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    }
+    ProfileFile::write(file, section, oneLine);
 }
 
 bool isNormalFile(const QString& path) {
@@ -75,7 +82,7 @@ bool writeDefaultFile(const QString& path, QString* errorText) {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
             return fail(file.errorString());
-        if (file.write(text) != text.size())
+        if (file.write(text) != text.size() || !file.flush())
             return fail(file.errorString());
         return true;
     }
@@ -83,7 +90,7 @@ bool writeDefaultFile(const QString& path, QString* errorText) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
-    // commit() alone would not see a failed flush (a full disk) and would keep a cut file.
+    // commit() alone misses a failed last flush and would put a cut file in place.
     if (file.write(text) != text.size() || !file.flush()) {
         const QString reason = file.errorString();
         file.cancelWriting();

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 // The quick links live in one profile (INI) file, section "Configuration", three keys per slot:
 // No{N}T (title), No{N}A (address), No{N}S (type). Nothing is cached: every call goes to the file.
@@ -22,6 +25,11 @@ QString ReadIni(const QString& file, const QString& section, const QString& key,
 // Stores value (CR and LF turned into blanks) under key in section; a refused write is ignored.
 void WriteIni(const QString& file, const QString& section, const QString& key,
               const QString& value);
+
+// Stores several keys of section at once, each like WriteIni: the file gets all of them or,
+// when the write is refused, none, so that a link is never left half old and half new.
+void WriteIniKeys(const QString& file, const QString& section,
+                  const QList<std::pair<QString, QString>>& values);
 
 // True only for an existing regular file whose name does not start with "." (a folder is no file).
 bool isNormalFile(const QString& path);

@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace {
@@ -80,9 +81,12 @@ QString readLink(int slot, char field, const QString& defaultValue) {
                               key(slot, field), defaultValue);
 }
 
-void writeLink(int slot, char field, const QString& value) {
-    LinkStore::WriteIni(LinkStore::configFilePath(), LinkStore::configSection, key(slot, field),
-                        value);
+// Writes fields of one link together, so that a refused write leaves the whole link as it was.
+void writeLink(int slot, const QList<std::pair<char, QString>>& fields) {
+    QList<std::pair<QString, QString>> values;
+    for (const auto& [field, value] : fields)
+        values.append({key(slot, field), value});
+    LinkStore::WriteIniKeys(LinkStore::configFilePath(), LinkStore::configSection, values);
 }
 
 } // namespace
@@ -204,6 +208,9 @@ void LinksWindow::buildSlots() {
                                   makeFont("OCR A Extended", 9), rowNumberText, QColor());
         CommandLabel* slot = label(Frame1, row.slotName, emptyTitle, QRect(480, top, 2055, 255),
                                    makeFont("Arial", 8.25), slotText, QColor());
+        // Titles come from the settings file: markup in one is shown, never followed (an
+        // <img> naming /dev/zero would read without end).
+        slot->setTextFormat(Qt::PlainText);
         this->*row.slot = slot;
         m_slots[n - 1] = slot;
         CommandLabel* edit =
@@ -338,8 +345,11 @@ void LinksWindow::onTimer1Tick() {
         Text2->resize(Text2->width(), boxHeight);
     dock();
     for (CommandLabel* slot : m_slots) {
-        const QString tip = slot->text() != emptyTitle ? QStringLiteral("Run ") + slot->text()
-                                                       : QStringLiteral("click edit to modify");
+        QString tip = slot->text() != emptyTitle ? QStringLiteral("Run ") + slot->text()
+                                                 : QStringLiteral("click edit to modify");
+        // Tooltips have no plain-text switch: a tip that looks like markup is escaped instead.
+        if (Qt::mightBeRichText(tip))
+            tip = Qt::convertFromPlainText(tip, Qt::WhiteSpaceNoWrap);
         if (slot->toolTip() != tip)
             slot->setToolTip(tip);
     }
@@ -444,9 +454,8 @@ void LinksWindow::onSaveClicked() {
     if (!EditSlot)
         return;
     const int slot = *EditSlot;
-    writeLink(slot, 'T', title);
-    writeLink(slot, 'A', address);
-    writeLink(slot, 'S', Option1->isChecked() ? urlType : programType);
+    writeLink(slot,
+              {{'T', title}, {'A', address}, {'S', Option1->isChecked() ? urlType : programType}});
     m_companions.reloadLinks();
 }
 
@@ -460,8 +469,7 @@ void LinksWindow::onEraseClicked() {
     if (!EditSlot)
         return;
     const int slot = *EditSlot;
-    writeLink(slot, 'T', emptyTitle);
-    writeLink(slot, 'A', emptyAddress);
+    writeLink(slot, {{'T', emptyTitle}, {'A', emptyAddress}});
     m_companions.reloadLinks();
 }
 

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cstring>
+
 namespace ProfileFile {
 namespace {
 
@@ -48,41 +50,73 @@ struct Line {
     qsizetype textEnd = 0; // first byte of its line break
     qsizetype end = 0;     // first byte after its line break
     Kind kind = Kind::Blank;
-    QByteArrayView name;  // section or key name, trimmed
-    QByteArrayView value; // key value, trimmed, quotes still on
+    QByteArrayView text;   // up to a NUL, trimmed
+    QByteArrayView header; // a section's name, trimmed
+    qsizetype equals = -1; // where a key's "=" is in text
+
+    // A key's name and value, trimmed (the value with its quotes still on); worked out only
+    // for the lines of the section looked at.
+    QByteArrayView name() const { return trimmed(text.first(equals)); }
+    QByteArrayView value() const { return trimmed(text.sliced(equals + 1)); }
 };
 
-// The line that starts at pos. Lines are looked at one by one and never all kept: a file of
-// millions of short lines would otherwise cost gigabytes.
-Line lineAt(QByteArrayView content, qsizetype pos) {
-    Line line;
-    line.begin = pos;
-    qsizetype i = pos;
-    while (i < content.size() && content[i] != '\r' && content[i] != '\n')
-        ++i;
-    line.textEnd = i;
-    if (i < content.size())
-        i += (content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n') ? 2 : 1;
-    line.end = i;
-
-    const QByteArrayView text =
-        trimmed(beforeNul(content.sliced(line.begin, line.textEnd - line.begin)));
-    if (text.isEmpty()) {
-        line.kind = Kind::Blank;
-    } else if (text.front() == ';') {
-        line.kind = Kind::Comment;
-    } else if (const qsizetype close = text.lastIndexOf(']'); text.front() == '[' && close > 0) {
-        line.kind = Kind::Header;
-        line.name = trimmed(text.sliced(1, close - 1));
-    } else if (const qsizetype equals = text.indexOf('='); equals >= 0) {
-        line.kind = Kind::Key;
-        line.name = trimmed(text.first(equals));
-        line.value = trimmed(text.sliced(equals + 1));
-    } else {
-        line.kind = Kind::Other;
-    }
-    return line;
+// Offset of the first byte equal to c in content[from, to), or to.
+qsizetype findByte(QByteArrayView content, char c, qsizetype from, qsizetype to) {
+    const char* start = content.data() + from;
+    const void* found = std::memchr(start, c, size_t(to - from));
+    return found ? from + (static_cast<const char*>(found) - start) : to;
 }
+
+// Reads content one line at a time. Line ends are found with memchr, which keeps files of many
+// megabytes quick; the next LF is remembered so that a file of CR-only lines is not searched to
+// its end for every line.
+class LineReader {
+public:
+    explicit LineReader(QByteArrayView content)
+        : m_content(content)
+        , m_pos(content.startsWith("\xEF\xBB\xBF") ? 3 : 0) {}
+
+    bool next(Line& line) {
+        if (m_pos >= m_content.size())
+            return false;
+        line = Line();
+        line.begin = m_pos;
+        if (m_nextLf < m_pos)
+            m_nextLf = findByte(m_content, '\n', m_pos, m_content.size());
+        qsizetype i = findByte(m_content, '\r', m_pos, m_nextLf);
+        line.textEnd = i;
+        if (i < m_content.size()) {
+            i += (m_content[i] == '\r' && i + 1 < m_content.size() && m_content[i + 1] == '\n') ? 2
+                                                                                                : 1;
+        }
+        line.end = i;
+        m_pos = i;
+
+        const QByteArrayView text =
+            trimmed(beforeNul(m_content.sliced(line.begin, line.textEnd - line.begin)));
+        line.text = text;
+        if (text.isEmpty()) {
+            line.kind = Kind::Blank;
+        } else if (text.front() == ';') {
+            line.kind = Kind::Comment;
+        } else if (const qsizetype close = text.front() == '[' ? text.lastIndexOf(']') : -1;
+                   close > 0) {
+            line.kind = Kind::Header;
+            line.header = trimmed(text.sliced(1, close - 1));
+        } else if (const qsizetype equals = text.indexOf('='); equals >= 0) {
+            line.kind = Kind::Key;
+            line.equals = equals;
+        } else {
+            line.kind = Kind::Other;
+        }
+        return true;
+    }
+
+private:
+    QByteArrayView m_content;
+    qsizetype m_pos;
+    qsizetype m_nextLf = -1;
+};
 
 // Where a key lives or would go in a section.
 struct Place {
@@ -91,20 +125,20 @@ struct Place {
     std::optional<Line> lastKey; // the section's last line holding a key or other text
 };
 
+// Reads no further than it must: up to the key, or to the end of its section.
 Place find(QByteArrayView content, QByteArrayView section, QByteArrayView key) {
     Place place;
-    qsizetype pos = content.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    while (pos < content.size()) {
-        const Line line = lineAt(content, pos);
-        pos = line.end;
+    LineReader reader(content);
+    Line line;
+    while (reader.next(line)) {
         if (!place.header) {
-            if (line.kind == Kind::Header && sameName(line.name, section))
+            if (line.kind == Kind::Header && sameName(line.header, section))
                 place.header = line;
             continue;
         }
         if (line.kind == Kind::Header)
             break;
-        if (line.kind == Kind::Key && sameName(line.name, key)) {
+        if (line.kind == Kind::Key && sameName(line.name(), key)) {
             place.key = line;
             break;
         }
@@ -147,7 +181,7 @@ std::optional<QByteArray> lookup(QByteArrayView content, QByteArrayView section,
     const Place place = find(content, section, key);
     if (!place.key)
         return std::nullopt;
-    QByteArrayView value = place.key->value;
+    QByteArrayView value = place.key->value();
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front())
         value = value.sliced(1, value.size() - 2);
@@ -169,12 +203,13 @@ QByteArray withValue(const QByteArray& content, QByteArrayView section, QByteArr
     }
     if (place.key) {
         const Line& line = *place.key;
-        if (line.value == value)
+        if (line.value() == value)
             return content;
         QByteArray lineBreak = content.sliced(line.textEnd, line.end - line.textEnd);
         if (lineBreak.isEmpty())
             lineBreak = crlf;
-        const QByteArray newLine = line.name.toByteArray() + '=' + value.toByteArray() + lineBreak;
+        const QByteArray newLine =
+            line.name().toByteArray() + '=' + value.toByteArray() + lineBreak;
         return result.replace(line.begin, line.end - line.begin, newLine);
     }
     const Line& after = place.lastKey ? *place.lastKey : *place.header;
@@ -206,11 +241,19 @@ QString read(const QString& path, const QString& section, const QString& key,
 }
 
 bool write(const QString& path, const QString& section, const QString& key, const QString& value) {
+    return write(path, section, {{key, value}});
+}
+
+bool write(const QString& path, const QString& section, const QList<KeyValue>& values) {
     const QByteArray sectionName = cleanName(section);
-    const QByteArray keyName = cleanName(key);
-    const QByteArray bytes = beforeNul(value.toLocal8Bit()).toByteArray();
-    if (!readableBack(sectionName, keyName) || bytes.contains('\r') || bytes.contains('\n'))
-        return false;
+    QList<std::pair<QByteArray, QByteArray>> lines;
+    for (const auto& [key, value] : values) {
+        const QByteArray keyName = cleanName(key);
+        const QByteArray bytes = beforeNul(value.toLocal8Bit()).toByteArray();
+        if (!readableBack(sectionName, keyName) || bytes.contains('\r') || bytes.contains('\n'))
+            return false;
+        lines.append({keyName, bytes});
+    }
 
     // Follow a symlink so that the link stays and its target gets the new content.
     const QFileInfo info(path);
@@ -231,14 +274,16 @@ bool write(const QString& path, const QString& section, const QString& key, cons
             return false;
     }
 
-    const QByteArray updated = withValue(content, sectionName, keyName, bytes);
+    QByteArray updated = content;
+    for (const auto& [keyName, bytes] : lines)
+        updated = withValue(updated, sectionName, keyName, bytes);
     if (exists && updated == content)
         return true;
     QSaveFile file(target.filePath());
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    // commit() ignores a failed flush of the write buffer (a full disk) and would put the cut
-    // temporary file in place of the whole one, so the flush is checked here.
+    // Flushed here because commit() misses a failed last flush (a full disk) and would put
+    // the cut temporary file in place of the old one.
     if (file.write(updated) != updated.size() || !file.flush()) {
         file.cancelWriting();
         return false;

@@ -2,9 +2,11 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 // Profile (INI) files read and written the way the Windows profile routines do it, so that files
 // stay interchangeable with them. Text crosses into the file in the locale's 8-bit encoding.
@@ -30,5 +32,10 @@ QString read(const QString& path, const QString& section, const QString& key,
 // replaced, is read-only, or a name is empty or could not be read back (line breaks, a key with
 // "=" or starting with "[" or ";"), or the value holds a line break.
 bool write(const QString& path, const QString& section, const QString& key, const QString& value);
+
+using KeyValue = std::pair<QString, QString>;
+// Sets several keys of one section, in order, with one replacement of the file: afterwards the
+// file holds all of them or none. False as for the single write, when any one is refused.
+bool write(const QString& path, const QString& section, const QList<KeyValue>& values);
 
 } // namespace ProfileFile

@@ -3,5 +3,8 @@
 #include <QMessageBox>
 
 void QtMessageBox::showError(QWidget* parent, const QString& caption, const QString& text) {
-    QMessageBox::critical(parent, caption, text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+    // Texts quote command lines and paths from the settings file: never read them as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }

@@ -1,0 +1,155 @@
+#include "clock/ClockWindow.h"
+#include "clock/GlyphCell.h"
+#include "clock/GlyphStore.h"
+#include "clock/Stopwatch.h"
+#include "fakes/FakeServices.h"
+#include "platform/CommandLabel.h"
+#include "platform/Fonts.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+#include <QTimer>
+
+#include <malloc.h>
+
+// Days of running compressed into seconds: the stopwatch's count and the clock's memory.
+class LongRunsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void stopwatchCountsAMillionSeconds();
+    void clockMemoryStaysFlat();
+};
+
+namespace {
+
+struct Memory {
+    qint64 heapBytes; // allocated through malloc, including its mmapped blocks
+    qint64 residentKiB;
+};
+
+Memory memoryNow() {
+    const struct mallinfo2 info = mallinfo2();
+    qint64 resident = -1;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:"))
+                resident = line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        }
+    }
+    return {qint64(info.uordblks + info.hblkhd), resident};
+}
+
+} // namespace
+
+void LongRunsTest::initTestCase() {
+    installFontSubstitutions();
+}
+
+void LongRunsTest::stopwatchCountsAMillionSeconds() {
+    FakeServices fakes;
+    ClockWindow clock(fakes.services());
+    clock.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&clock));
+    QTest::mouseClick(&clock, Qt::LeftButton, {}, QPoint(5, 5)); // unfold
+    auto* Label4 = clock.findChild<CommandLabel*>(QStringLiteral("Label4"));
+    auto* stopwatch = clock.findChild<Stopwatch*>();
+    QVERIFY(Label4 && stopwatch);
+    emit Label4->clicked();
+    // Ticks come from here alone.
+    clock.findChild<QTimer*>(QStringLiteral("Timer3"))->stop();
+
+    auto readout = [&] {
+        return clock.findChild<CommandLabel*>(QStringLiteral("lblH"))->text() + ':' +
+               clock.findChild<CommandLabel*>(QStringLiteral("lblM"))->text() + ':' +
+               clock.findChild<CommandLabel*>(QStringLiteral("lblS"))->text();
+    };
+    QElapsedTimer timer;
+    timer.start();
+    for (int second = 1; second <= 1000000; ++second) {
+        stopwatch->tick();
+        if (second % 3600 == 0) {
+            // Painted now and then, as a running program would be.
+            QCoreApplication::processEvents();
+            QCOMPARE(readout(),
+                     QStringLiteral("%1:00:00").arg(second / 3600, 2, 10, QLatin1Char('0')));
+        }
+    }
+    QCOMPARE(readout(), "277:46:40");
+    QCOMPARE(fakes.sound.played.size(), 277);
+    QCOMPARE(Label4->text(), "Stop");
+    QVERIFY2(timer.elapsed() < 15000, qPrintable(QString::number(timer.elapsed())));
+}
+
+void LongRunsTest::clockMemoryStaysFlat() {
+    FakeServices fakes;
+    ClockWindow clock(fakes.services());
+    clock.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&clock));
+
+    // Good times and the ones a locale or a broken clock could give.
+    const QStringList odd = {
+        QString(),
+        QStringLiteral("garbage that is much longer than a time"),
+        QStringLiteral("99:99:99 XM"),
+        QStringLiteral("\u0661\u0662:\u0663\u0664:\u0665\u0666 PM"), // Arabic-Indic digits
+        QStringLiteral("\U0001D7CF:23:45 PM"),                       // a digit outside the BMP
+        QStringLiteral("1:2:3 AM   "),
+        QStringLiteral("\uFFFD\uFFFD:\uFFFD\uFFFD:00 AM"),
+    };
+    auto textFor = [&](int i) {
+        if (i % 7 == 0)
+            return odd[(i / 7) % odd.size()];
+        const int seconds = i * 13;
+        return QStringLiteral("%1:%2:%3 %4")
+            .arg((seconds / 3600) % 12 + 1)
+            .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
+            .arg(seconds % 60, 2, 10, QLatin1Char('0'))
+            .arg(i % 2 ? QStringLiteral("AM") : QStringLiteral("PM"));
+    };
+    auto ticks = [&](int from, int to) {
+        for (int i = from; i < to; ++i) {
+            fakes.time.text = textFor(i);
+            QMetaObject::invokeMethod(&clock, "onTimer1Tick");
+            if (i % 10 == 0)
+                QCoreApplication::processEvents(); // paints the cells
+        }
+    };
+
+    ticks(0, 2000);
+    const Memory before = memoryNow();
+    QElapsedTimer timer;
+    timer.start();
+    ticks(2000, 100000);
+    const qint64 elapsed = timer.elapsed();
+    QCoreApplication::processEvents();
+    const Memory after = memoryNow();
+
+    // A leak of one small picture a tick would add several megabytes.
+    QVERIFY2(
+        after.heapBytes - before.heapBytes < 512 * 1024,
+        qPrintable(QStringLiteral("heap %1 -> %2").arg(before.heapBytes).arg(after.heapBytes)));
+    QVERIFY2(
+        after.residentKiB - before.residentKiB < 8 * 1024,
+        qPrintable(
+            QStringLiteral("VmRSS %1 -> %2 KiB").arg(before.residentKiB).arg(after.residentKiB)));
+    QVERIFY2(elapsed < 15000, qPrintable(QString::number(elapsed)));
+
+    // Still showing the time it is told.
+    fakes.time.text = QStringLiteral("10:42:07 AM");
+    QMetaObject::invokeMethod(&clock, "onTimer1Tick");
+    const GlyphStore& glyphs = GlyphStore::instance();
+    auto cell = [&](const char* name) {
+        return clock.findChild<GlyphCell*>(QLatin1String(name))->glyph();
+    };
+    QCOMPARE(cell("hour"), &glyphs.digit(1));
+    QCOMPARE(cell("hour1"), &glyphs.digit(0));
+    QCOMPARE(cell("min"), &glyphs.digit(4));
+    QCOMPARE(cell("min2"), &glyphs.digit(2));
+}
+
+QTEST_MAIN(LongRunsTest)
+#include "tst_long_runs.moc"
