@@ -344,7 +344,12 @@ void LinksWindow::onTimer1Tick() {
     if (Text2->height() != boxHeight)
         Text2->resize(Text2->width(), boxHeight);
     dock();
-    for (CommandLabel* slot : m_slots) {
+    for (int i = 0; i < int(m_slots.size()); ++i) {
+        CommandLabel* slot = m_slots[i];
+        // The tip follows the caption; work it out again only when the caption has changed.
+        if (slot->text() == m_tipCaptions[i] && !slot->toolTip().isEmpty())
+            continue;
+        m_tipCaptions[i] = slot->text();
         QString tip = slot->text() != emptyTitle ? QStringLiteral("Run ") + slot->text()
                                                  : QStringLiteral("click edit to modify");
         // Tooltips have no plain-text switch: a tip that looks like markup is escaped instead.

@@ -133,6 +133,8 @@ private:
 
     // The slot labels and the editor's commands in a row, for the hover rules.
     std::array<CommandLabel*, 10> m_slots{};
+    // The caption each slot's tooltip was last made from.
+    std::array<QString, 10> m_tipCaptions;
     std::array<CommandLabel*, 4> m_commands{};
 
     FileDialogComponent CommonDialog1;
