@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "links/LinkStore.h"
 
 #include <QDateTime>
@@ -25,16 +26,8 @@ const QByteArray defaultText =
     "No9T=\"[none]\"\r\nNo9A=\"none\"\r\nNo9S=\"Computer program\"\r\n"
     "No10T=\"[none]\"\r\nNo10A=\"none\"\r\nNo10S=\"Computer program\"\r\n";
 
-void put(const QString& file, const QByteArray& bytes) {
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray get(const QString& file) {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
+using TestFiles::get;
+using TestFiles::put;
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // The settings file under a full disk and with contents no editor would write: it must never be
 // lost or cut, reads and writes must stay correct, and every line a write does not touch keeps
 // its bytes.
+#include "TestFiles.h"
 #include "links/LinkStore.h"
 
 #include <QDir>
@@ -28,16 +29,8 @@ QByteArray defaultText(const QByteArray& lineEnd = "\r\n") {
     return text;
 }
 
-void put(const QString& file, const QByteArray& bytes) {
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray get(const QString& file) {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
+using TestFiles::get;
+using TestFiles::put;
 
 // The bytes a write took away lie within one line of before, that line's break included.
 bool onlyOneLineChanged(const QByteArray& before, const QByteArray& after) {
