@@ -17,7 +17,7 @@ void QtSoundPlayer::PlayWave(const QString& path) {
         if (dirs.isEmpty()) {
             // Installed beside the other libraries; in a build tree beside the program.
             const QString programDir = QCoreApplication::applicationDirPath();
-            dirs = {programDir + QStringLiteral("/" TEMPIVO_CHIME_DIR_FROM_BIN), programDir};
+            dirs = {programDir + QLatin1String("/" TEMPIVO_CHIME_DIR_FROM_BIN), programDir};
         }
         for (const QString& dir : std::as_const(dirs)) {
             QLibrary module(dir + QStringLiteral("/tempivo-chime"));

@@ -59,6 +59,12 @@ for size in 16 32 48 128; do
     [[ $w == "$size" && $h == "$size" ]] || fail "$(basename "$png") at $size is ${w}x$h"
 done
 
+# The chime and the module that plays it, where the program looks for them.
+[[ -f "$root/usr/share/tempivo/sounds/CallRing.wav" ]] || fail "no chime"
+chime=$(cd "$root/usr" && find lib* -path '*/tempivo/libtempivo-chime.so' | head -n1)
+[[ -n "$chime" ]] || fail "no chime player module"
+grep -aq "${chime%/libtempivo-chime.so}" "$binary" || fail "the program does not look in $chime"
+
 metainfo=$root/usr/share/metainfo/$app_id.metainfo.xml
 [[ -f "$metainfo" ]] || fail "no metainfo"
 grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
