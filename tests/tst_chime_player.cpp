@@ -17,6 +17,10 @@ class TestChimePlayer : public QObject {
     Q_OBJECT
 private slots:
     void loadsQtMultimediaOnlyForARealChime() {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("Qt Multimedia's sample loader leaves its requests behind at exit, which "
+              "LeakSanitizer reports; the plain build runs this");
+#endif
         QtSoundPlayer player({QStringLiteral(TEMPIVO_BUILD_DIR)});
         QVERIFY(!multimediaMapped());
 
