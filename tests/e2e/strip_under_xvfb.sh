@@ -51,16 +51,23 @@ geometry() {
     echo "$X $Y $WIDTH $HEIGHT"
 }
 
+# A machine without a sound card greets the user with a modal mixer message at start-up.
+dismiss_messages() {
+    local box found=1
+    for box in $(xdotool search --all --onlyvisible --pid "$tempivo" --name '^Volume Control$' \
+        2>/dev/null); do
+        xdotool windowactivate --sync "$box" key --clearmodifiers Return 2>/dev/null || true
+        found=0
+    done
+    return $found
+}
+
 # Poll until the strip has settled where it belongs (the window manager may place it first).
 expect() {
     local want=$1 got="" wid=""
     for _ in $(seq 100); do
         kill -0 "$tempivo" 2>/dev/null || fail "tempivo exited"
-        # A machine without a sound card greets us with a modal mixer message first.
-        for box in $(xdotool search --all --onlyvisible --pid "$tempivo" --name '^Volume Control$' \
-            2>/dev/null); do
-            xdotool windowactivate --sync "$box" key --clearmodifiers Return 2>/dev/null || true
-        done
+        dismiss_messages || true
         wid=$(xdotool search --all --onlyvisible --pid "$tempivo" --name '^Tempivo$' 2>/dev/null |
             head -n1 || true)
         if [[ -n $wid ]]; then
@@ -73,6 +80,13 @@ expect() {
 }
 
 expect "468 0 88 18"
+# The start-up ends with the mixer: wait until no message has come for two seconds.
+quiet=0
+for _ in $(seq 150); do
+    if dismiss_messages; then quiet=0; else quiet=$((quiet + 1)); fi
+    [[ $quiet -ge 20 ]] && break
+    sleep 0.1
+done
 xdotool mousemove 548 9 click 1
 expect "468 0 88 194"
 # Move on: a press on the panel drags the window; dropped near the top it snaps back.
