@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "platform/ProfileFile.h"
 
 #include <QDir>
@@ -17,15 +18,8 @@ private:
     QString path(const QString& name = QStringLiteral("config.ini")) const {
         return dir.filePath(name);
     }
-    static void put(const QString& file, const QByteArray& bytes) {
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(f.write(bytes), bytes.size());
-    }
-    static QByteArray get(const QString& file) {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-    }
+    static void put(const QString& file, const QByteArray& bytes) { TestFiles::put(file, bytes); }
+    static QByteArray get(const QString& file) { return TestFiles::get(file); }
 
 private slots:
     void init() {
