@@ -1,12 +1,20 @@
+#include "app/CommandLine.h"
 #include "clock/ClockWindow.h"
+#include "platform/DisplayCheck.h"
 #include "platform/Fonts.h"
 #include "platform/SessionPlatform.h"
+#include "platform/SingleInstance.h"
 #include "version.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
+    const CommandLine commandLine = CommandLine::parse(argc, argv);
+    if (commandLine.exitStatus)
+        return commandLine.answer();
+
     const QByteArray platform = platformToForce(SessionEnvironment::fromProcess());
     if (!platform.isEmpty())
         qputenv("QT_QPA_PLATFORM", platform);
@@ -15,16 +23,29 @@ int main(int argc, char* argv[]) {
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
 
-    QApplication app(argc, argv);
+    const auto request = DisplayRequest::fromProcess(commandLine.platform, commandLine.display);
+    if (const QString problem = displayProblem(request); !problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(problem));
+        return 1;
+    }
+
+    QtArgv qtArgv(commandLine.qtArguments);
+    QApplication app(qtArgv.argc(), qtArgv.argv());
     QApplication::setApplicationName(QString::fromUtf8(Version::name));
     QApplication::setApplicationVersion(QString::fromLatin1(Version::number));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(Version::appId));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tempivo.xpm")));
     // The clock is a tool window; closing the About box must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance(
+        SingleInstance::keyFor(QGuiApplication::platformName(), request.display));
+    if (!instance.claim())
+        return 0;
     installFontSubstitutions();
 
     ClockWindow clock(Services::system());
     QObject::connect(&clock, &ClockWindow::exitRequested, &app, &QApplication::quit);
+    QObject::connect(&instance, &SingleInstance::showRequested, &clock, &QWidget::raise);
     return app.exec();
 }
