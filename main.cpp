@@ -42,10 +42,16 @@ int main(int argc, char* argv[]) {
         SingleInstance::keyFor(QGuiApplication::platformName(), request.display));
     if (!instance.claim())
         return 0;
+    // Connected before the clock exists: its start-up may wait in a modal message box.
+    QObject::connect(&instance, &SingleInstance::showRequested, &app, [] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->isVisible())
+                window->raise();
+        }
+    });
     installFontSubstitutions();
 
     ClockWindow clock(Services::system());
     QObject::connect(&clock, &ClockWindow::exitRequested, &app, &QApplication::quit);
-    QObject::connect(&instance, &SingleInstance::showRequested, &clock, &QWidget::raise);
     return app.exec();
 }
