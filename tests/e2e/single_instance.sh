@@ -12,12 +12,12 @@ cleanup() {
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
         kill -9 "${pids[i]}" 2>/dev/null && wait "${pids[i]}" 2>/dev/null || true
     done
-    [[ -n ${KEEP:-} ]] || rm -rf "$work"
+    rm -rf "$work"
 }
 trap cleanup EXIT
 fail() {
     echo "FAIL: $*" >&2
-    cat "$work"/tempivo*.log >&2 2>/dev/null || true; echo "$work" >&2
+    cat "$work"/tempivo*.log >&2 2>/dev/null || true
     exit 1
 }
 
@@ -48,10 +48,17 @@ window_of() {
     done
     return 1
 }
-# Position of a window in the stacking order, bottom first.
-stack_index() {
-    xprop -root _NET_CLIENT_LIST_STACKING | tr -d ',' | tr ' ' '\n' | grep '^0x' |
-        while read -r id; do printf '%d\n' "$id"; done | grep -nx "$1" | cut -d: -f1
+# Waits up to three seconds for window $1 to stack above window $2.
+above() {
+    local ids
+    for _ in $(seq 30); do
+        ids=$(xprop -root _NET_CLIENT_LIST_STACKING | grep -oE '0x[0-9a-f]+' |
+            while read -r id; do printf '%d\n' "$id"; done)
+        (($(grep -nx "$1" <<<"$ids" | cut -d: -f1) > $(grep -nx "$2" <<<"$ids" | cut -d: -f1))) &&
+            return 0
+        sleep 0.1
+    done
+    return 1
 }
 
 "${tempivo[@]}" >"$work/tempivo1.log" 2>&1 &
@@ -63,8 +70,7 @@ xmessage -geometry 300x60+362+0 cover >/dev/null 2>&1 &
 pids+=($!)
 cover=$(window_of --class Xmessage) || fail "no covering window"
 wmctrl -i -r "$cover" -b add,above
-sleep 0.5
-(($(stack_index "$cover") > $(stack_index "$strip"))) || fail "the cover is not above the strip"
+above "$cover" "$strip" || fail "the cover is not above the strip"
 
 start=$(date +%s%N)
 status=0
@@ -75,11 +81,7 @@ echo "second start: status $status after $elapsed_ms ms"
 ((elapsed_ms < 3000)) || fail "the second start took $elapsed_ms ms"
 kill -0 "$first" 2>/dev/null || fail "the first clock ended"
 [[ $(xdotool search --onlyvisible --name '^Tempivo$' | wc -l) == 1 ]] || fail "more than one strip"
-for _ in $(seq 30); do
-    (($(stack_index "$strip") > $(stack_index "$cover"))) && break
-    sleep 0.1
-done
-(($(stack_index "$strip") > $(stack_index "$cover"))) || fail "the strip was not raised"
+above "$strip" "$cover" || fail "the strip was not raised"
 
 kill -9 "$first"
 wait "$first" 2>/dev/null || true
