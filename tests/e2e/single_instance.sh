@@ -10,7 +10,7 @@ pids=()
 cleanup() {
     local i
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill -9 "${pids[i]}" 2>/dev/null && wait "${pids[i]}" 2>/dev/null || true
+        kill "${pids[i]}" 2>/dev/null && wait "${pids[i]}" 2>/dev/null || true
     done
     rm -rf "$work"
 }
