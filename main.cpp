@@ -24,13 +24,15 @@ int main(int argc, char* argv[]) {
         qputenv("QT_XCB_NO_MITSHM", "1");
 
     const auto request = DisplayRequest::fromProcess(commandLine.platform, commandLine.display);
-    if (const QString problem = displayProblem(request); !problem.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(problem));
+    DisplayCheck displayCheck(request);
+    if (!displayCheck.problem().isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(displayCheck.problem()));
         return 1;
     }
 
     QtArgv qtArgv(commandLine.qtArguments);
     QApplication app(qtArgv.argc(), qtArgv.argv());
+    displayCheck.close();
     QApplication::setApplicationName(QString::fromUtf8(Version::name));
     QApplication::setApplicationVersion(QString::fromLatin1(Version::number));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(Version::appId));

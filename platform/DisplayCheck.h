@@ -5,10 +5,11 @@
 #include <QByteArray>
 #include <QString>
 
-// Tempivo places its own window and keeps it on top, which it can do only on an X display (a
-// plain X11 session or XWayland). Without one Qt would abort; Tempivo says what it needs instead.
+struct xcb_connection_t;
+
+// What decides the display Tempivo will run on.
 struct DisplayRequest {
-    QByteArray platform; // -platform, else QT_QPA_PLATFORM, else what Tempivo forces; may be empty
+    QByteArray platform; // -platform, else QT_QPA_PLATFORM; empty when neither is given
     QByteArray display;  // -display, else $DISPLAY
     SessionEnvironment session;
 
@@ -17,6 +18,23 @@ struct DisplayRequest {
                                       const QByteArray& displayOption);
 };
 
-// One line for the user when the clock cannot start on this display, else empty. A platform the
-// user picked other than X11 (offscreen, vnc...) is left to Qt.
-QString displayProblem(const DisplayRequest& request);
+// Tempivo places its own window and keeps it on top, which it can do only on an X display (a
+// plain X11 session or XWayland). Without one Qt would abort; Tempivo says what it needs instead.
+// A platform the user picked other than X11 (offscreen, vnc...) is left to Qt.
+class DisplayCheck {
+public:
+    explicit DisplayCheck(const DisplayRequest& request);
+    ~DisplayCheck();
+    DisplayCheck(const DisplayCheck&) = delete;
+    DisplayCheck& operator=(const DisplayCheck&) = delete;
+
+    // One line for the user when the clock cannot start on this display, else empty.
+    const QString& problem() const { return m_problem; }
+    // Drops the test connection. Call it once Qt has connected: an X server whose last client
+    // leaves resets itself, and Qt would find it in the middle of that.
+    void close();
+
+private:
+    xcb_connection_t* m_connection = nullptr;
+    QString m_problem;
+};

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QLockFile>
-#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
@@ -42,17 +41,26 @@ SingleInstance::~SingleInstance() {
 
 QString SingleInstance::keyFor(const QString& platformName, const QByteArray& display) {
     QString name = QString::fromLocal8Bit(display.trimmed());
-    if (platformName == QLatin1String("xcb")) {
+    const qsizetype colon = name.lastIndexOf(u':');
+    if (platformName == QLatin1String("xcb") && colon >= 0) {
         // [host]:number[.screen]; "unix" is the local host.
-        static const QRegularExpression form(QStringLiteral("^(.*):(\\d+)(\\.\\d+)?$"));
-        const QRegularExpressionMatch m = form.match(name);
-        if (m.hasMatch()) {
-            const QString host = m.captured(1) == QLatin1String("unix") ? QString() : m.captured(1);
-            name = host.isEmpty() ? m.captured(2) : host + u'-' + m.captured(2);
+        QString host = name.left(colon);
+        const QString number = name.mid(colon + 1).section(u'.', 0, 0);
+        bool isNumber = false;
+        number.toUInt(&isNumber);
+        if (isNumber) {
+            if (host == QLatin1String("unix"))
+                host.clear();
+            name = host.isEmpty() ? number : host + u'-' + number;
         }
     }
-    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9._-]"));
-    name.replace(unsafe, QStringLiteral("_"));
+    for (QChar& c : name) {
+        const char16_t u = c.unicode();
+        const bool safe = (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') ||
+                          (u >= '0' && u <= '9') || u == '.' || u == '_' || u == '-';
+        if (!safe)
+            c = u'_';
+    }
     return name.isEmpty() ? platformName : platformName + u'-' + name;
 }
 
@@ -65,18 +73,19 @@ bool SingleInstance::claim() {
     m_lock = std::make_unique<QLockFile>(base + QLatin1String(".lock"));
     // Only a dead holder makes the lock stale, however long the clock has been running.
     m_lock->setStaleLockTime(0);
-    if (m_lock->tryLock(0)) {
-        listen();
-        return true;
-    }
-    if (m_lock->error() != QLockFile::LockFailedError) {
-        m_lock.reset();
-        return true;
-    }
-    // The running clock listens right after taking the lock; give it a moment if it just started.
+    // The running clock listens right after taking the lock, and one that is ending lets go of
+    // it: ask again for a moment.
     for (int attempt = 0; attempt < 40; ++attempt) {
+        if (m_lock->tryLock(0)) {
+            listen();
+            return true;
+        }
+        if (m_lock->error() != QLockFile::LockFailedError) {
+            m_lock.reset();
+            return true;
+        }
         if (knock())
-            break;
+            return false;
         QThread::msleep(50);
     }
     return false;
