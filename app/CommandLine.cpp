@@ -116,7 +116,11 @@ CommandLine CommandLine::parse(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    return parse(arguments);
+    CommandLine result = parse(arguments);
+    // The program's own path as the system gave it, whatever its encoding.
+    if (!result.qtArguments.isEmpty())
+        result.qtArguments.first() = QByteArray(argv[0]);
+    return result;
 }
 
 int CommandLine::answer() const {
