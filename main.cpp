@@ -1,12 +1,20 @@
+#include "app/CommandLine.h"
 #include "clock/ClockWindow.h"
+#include "platform/DisplayCheck.h"
 #include "platform/Fonts.h"
 #include "platform/SessionPlatform.h"
+#include "platform/SingleInstance.h"
 #include "version.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
+    const CommandLine commandLine = CommandLine::parse(argc, argv);
+    if (commandLine.exitStatus)
+        return commandLine.answer();
+
     const QByteArray platform = platformToForce(SessionEnvironment::fromProcess());
     if (!platform.isEmpty())
         qputenv("QT_QPA_PLATFORM", platform);
@@ -15,13 +23,34 @@ int main(int argc, char* argv[]) {
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
 
-    QApplication app(argc, argv);
+    const auto request = DisplayRequest::fromProcess(commandLine.platform, commandLine.display);
+    DisplayCheck displayCheck(request);
+    if (!displayCheck.problem().isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(displayCheck.problem()));
+        return 1;
+    }
+
+    QtArgv qtArgv(commandLine.qtArguments);
+    QApplication app(qtArgv.argc(), qtArgv.argv());
+    displayCheck.close();
     QApplication::setApplicationName(QString::fromUtf8(Version::name));
     QApplication::setApplicationVersion(QString::fromLatin1(Version::number));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(Version::appId));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tempivo.xpm")));
     // The clock is a tool window; closing the About box must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance(
+        SingleInstance::keyFor(QGuiApplication::platformName(), request.display));
+    if (!instance.claim())
+        return 0;
+    // Connected before the clock exists: its start-up may wait in a modal message box.
+    QObject::connect(&instance, &SingleInstance::showRequested, &app, [] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->isVisible())
+                window->raise();
+        }
+    });
     installFontSubstitutions();
 
     ClockWindow clock(Services::system());

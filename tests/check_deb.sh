@@ -75,9 +75,12 @@ grep -q "<release version=\"$(dpkg-deb -f "$deb" Version)\"" "$metainfo" ||
 conf=$root/etc/fonts/conf.d/30-tempivo-ocr-a-extended.conf
 [[ -L "$conf" ]] || fail "fontconfig rule not linked in /etc/fonts/conf.d"
 target=$(readlink "$conf")
-[[ $target != /* ]] || fail "fontconfig link is absolute"
-[[ -f "$(dirname "$conf")/$target" ]] || fail "fontconfig link is dangling: $target"
+[[ $target == /usr/* ]] || fail "fontconfig link is not absolute into /usr: $target"
+[[ -f "$root$target" ]] || fail "fontconfig link is dangling: $target"
 [[ -f "$root/usr/share/fontconfig/conf.avail/30-tempivo-ocr-a-extended.conf" ]] ||
     fail "fontconfig rule missing from conf.avail"
+
+# The README the About box points to.
+[[ -f "$root/usr/share/doc/tempivo/README.md" ]] || fail "README not installed"
 
 echo "PASS"

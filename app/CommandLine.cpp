@@ -1,0 +1,137 @@
+#include "app/CommandLine.h"
+
+#include "version.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace {
+
+// Qt's standard options, as QGuiApplication and QApplication read them from argv.
+struct QtOption {
+    const char* names[2];
+    const char* valueName; // nullptr for a switch
+    const char* description;
+};
+
+const QtOption qtOptions[] = {
+    {{"platform"}, "name[:options]", "Qt platform plugin to run on (xcb, offscreen...)."},
+    {{"platformpluginpath"}, "path", "Folder of the Qt platform plugins."},
+    {{"platformtheme"}, "theme", "Qt platform theme."},
+    {{"plugin"}, "plugin", "Additional Qt plugin to load; may be given more than once."},
+    {{"display"}, "display", "X display to connect to, instead of $DISPLAY."},
+    {{"name"}, "name", "Instance name of the windows (ICCCM WM_CLASS)."},
+    {{"visual"}, "id", "ID of the X visual to use."},
+    {{"nograb"}, nullptr, "Never grab the mouse (useful in debuggers)."},
+    {{"dograb"}, nullptr, "Grab the mouse even under a debugger."},
+    {{"qwindowgeometry", "geometry"}, "geometry", "Geometry of the first window (X11 syntax)."},
+    {{"qwindowtitle", "title"}, "title", "Title of the first window."},
+    {{"qwindowicon", "icon"}, "icon", "Window icon file."},
+    {{"reverse"}, nullptr, "Lay out right to left."},
+    {{"session"}, "session", "Session to restore, passed by a session manager."},
+    {{"style"}, "style", "Qt widget style."},
+    {{"stylesheet"}, "file", "Qt style sheet to apply."},
+    {{"widgetcount"}, nullptr, "Print the number of widgets left at exit."},
+};
+
+QCommandLineOption toParserOption(const QtOption& o) {
+    QStringList names{QLatin1String(o.names[0])};
+    if (o.names[1])
+        names << QLatin1String(o.names[1]);
+    QCommandLineOption option(names, QLatin1String(o.description));
+    if (o.valueName)
+        option.setValueName(QLatin1String(o.valueName));
+    return option;
+}
+
+} // namespace
+
+CommandLine CommandLine::parse(const QStringList& arguments) {
+    QCommandLineParser parser;
+    // Qt's own options take one dash (-platform), so no single-letter bundling.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(
+        QStringLiteral("An always-on-top LED dot-matrix clock strip at the top of the screen.\n"
+                       "Starting it sets the master volume to nearly full."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Print this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Print the version and exit."));
+    parser.addOption(help);
+    parser.addOption(version);
+    for (const QtOption& o : qtOptions)
+        parser.addOption(toParserOption(o));
+
+    // The parser names the program only once a QCoreApplication exists; none does yet.
+    const QString program =
+        arguments.isEmpty() ? QStringLiteral("tempivo") : QFileInfo(arguments.first()).fileName();
+    const auto usage = [&] {
+        return parser.helpText().replace(QLatin1String("<executable_name>"), program);
+    };
+
+    CommandLine result;
+    if (!parser.parse(arguments)) {
+        result.exitStatus = 2;
+        result.message = program + QLatin1String(": ") + parser.errorText() + u'\n' + usage();
+        return result;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        result.exitStatus = 2;
+        result.message = program + QLatin1String(": unexpected argument '") +
+                         parser.positionalArguments().first() + QLatin1String("'\n") + usage();
+        return result;
+    }
+    if (parser.isSet(help)) {
+        result.exitStatus = 0;
+        result.message = usage();
+        return result;
+    }
+    if (parser.isSet(version)) {
+        result.exitStatus = 0;
+        result.message =
+            QLatin1String(Version::name) + u' ' + QLatin1String(Version::number) + u'\n';
+        return result;
+    }
+
+    result.qtArguments << (arguments.isEmpty() ? QByteArray("tempivo")
+                                               : arguments.first().toLocal8Bit());
+    for (const QtOption& o : qtOptions) {
+        const QString name = QLatin1String(o.names[0]);
+        const QByteArray flag = '-' + QByteArray(o.names[0]);
+        if (!o.valueName) {
+            if (parser.isSet(name))
+                result.qtArguments << flag;
+            continue;
+        }
+        for (const QString& value : parser.values(name))
+            result.qtArguments << flag << value.toLocal8Bit();
+    }
+    result.platform = parser.value(QStringLiteral("platform")).toLocal8Bit();
+    result.display = parser.value(QStringLiteral("display")).toLocal8Bit();
+    return result;
+}
+
+CommandLine CommandLine::parse(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    CommandLine result = parse(arguments);
+    // The program's own path as the system gave it, whatever its encoding.
+    if (!result.qtArguments.isEmpty())
+        result.qtArguments.first() = QByteArray(argv[0]);
+    return result;
+}
+
+int CommandLine::answer() const {
+    std::fputs(message.toLocal8Bit().constData(), exitStatus == 0 ? stdout : stderr);
+    return exitStatus.value_or(0);
+}
+
+QtArgv::QtArgv(const QList<QByteArray>& arguments)
+    : m_arguments(arguments)
+    , m_argc(int(arguments.size())) {
+    for (QByteArray& a : m_arguments)
+        m_pointers.push_back(a.data());
+    m_pointers.push_back(nullptr);
+}

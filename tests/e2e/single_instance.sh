@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Two starts of tempivo on one X display: the second ends at once with status 0 and raises the
+# running strip above a window kept on top over it. After kill -9 of the first, a start runs.
+#   single_instance.sh PATH_TO_TEMPIVO
+set -euo pipefail
+binary=$1
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    local i
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null && wait "${pids[i]}" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    cat "$work"/tempivo*.log >&2 2>/dev/null || true
+    exit 1
+}
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+pids+=($!)
+for _ in $(seq 100); do
+    [[ -s "$work/display" ]] && break
+    sleep 0.1
+done
+[[ -s "$work/display" ]] || fail "Xvfb did not start"
+export DISPLAY=:$(head -n1 "$work/display")
+openbox >"$work/openbox.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
+
+mkdir -p "$work/runtime" && chmod 700 "$work/runtime"
+tempivo=(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_SESSION_TYPE=x11
+    XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" "$binary")
+window_of() {
+    local id
+    for _ in $(seq 100); do
+        id=$(xdotool search --all --onlyvisible "$@" 2>/dev/null | head -n1 || true)
+        [[ -n $id ]] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+# Waits up to three seconds for window $1 to stack above window $2.
+above() {
+    local ids
+    for _ in $(seq 30); do
+        ids=$(xprop -root _NET_CLIENT_LIST_STACKING | grep -oE '0x[0-9a-f]+' |
+            while read -r id; do printf '%d\n' "$id"; done)
+        (($(grep -nx "$1" <<<"$ids" | cut -d: -f1) > $(grep -nx "$2" <<<"$ids" | cut -d: -f1))) &&
+            return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+"${tempivo[@]}" >"$work/tempivo1.log" 2>&1 &
+first=$!
+pids+=($first)
+strip=$(window_of --pid "$first" --name '^Tempivo$') || fail "no strip from the first start"
+
+xmessage -geometry 300x60+362+0 cover >/dev/null 2>&1 &
+pids+=($!)
+cover=$(window_of --class Xmessage) || fail "no covering window"
+wmctrl -i -r "$cover" -b add,above
+above "$cover" "$strip" || fail "the cover is not above the strip"
+
+start=$(date +%s%N)
+status=0
+timeout 10 "${tempivo[@]}" >"$work/tempivo2.log" 2>&1 || status=$?
+elapsed_ms=$((($(date +%s%N) - start) / 1000000))
+echo "second start: status $status after $elapsed_ms ms"
+((status == 0)) || fail "the second start ended with status $status"
+((elapsed_ms < 3000)) || fail "the second start took $elapsed_ms ms"
+kill -0 "$first" 2>/dev/null || fail "the first clock ended"
+[[ $(xdotool search --onlyvisible --name '^Tempivo$' | wc -l) == 1 ]] || fail "more than one strip"
+above "$strip" "$cover" || fail "the strip was not raised"
+
+kill -9 "$first"
+wait "$first" 2>/dev/null || true
+"${tempivo[@]}" >"$work/tempivo3.log" 2>&1 &
+third=$!
+pids+=($third)
+window_of --pid "$third" --name '^Tempivo$' >/dev/null || fail "no strip from the start after kill -9"
+kill -0 "$third" 2>/dev/null || fail "the start after kill -9 ended"
+echo "PASS"
