@@ -100,8 +100,8 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     m_highlights = new HoverHighlights(
         {lblMove, Label2, OfforOn, Label4, Label6, Label5, Label7, Label8, lblExit}, this);
     connect(this, &ClockWindow::backgroundPointerMoved, m_highlights, &HoverHighlights::clearAll);
-    m_stopwatch =
-        new Stopwatch({Label4, Label5, lblH, lblM, lblS, Timer3}, *m_services.sound, this);
+    m_stopwatch = new Stopwatch({Label4, Label5, lblH, lblM, lblS, Timer3}, *m_services.sound,
+                                *m_services.uptime, this);
     m_soundSwitch = new SoundSwitch(Label2, OfforOn, *m_services.mixer, *m_services.messages, this);
 
     // Load step: centre at the top edge, folded, showing 00:00.
@@ -232,11 +232,9 @@ void ClockWindow::onSurfacePressed() {
 }
 
 void ClockWindow::armTimer1() {
-    // Tick just after the wall clock's second turns, so a new minute shows at once.
-    int delay = m_services.time->msecsToNextSecond() + 5;
-    if (delay < 200)
-        delay += 1000;
-    Timer1->start(delay);
+    // Tick just after the wall clock's second turns, so a new minute shows at once; a late
+    // tick (a stalled process, a resume, a clock set back) is followed by the very next second.
+    Timer1->start(m_services.time->msecsToNextSecond() + 5);
 }
 
 void ClockWindow::onTimer1Tick() {

@@ -75,6 +75,7 @@ class TestClockWindow : public QObject {
 private slots:
     void init() {
         time.text = QStringLiteral("12:00:00 PM");
+        time.toNextSecond = 500;
         windows = FakeWindowManager();
         clock = std::make_unique<ClockWindow>(fakes.services());
     }
@@ -184,6 +185,25 @@ private slots:
         time.text = QStringLiteral("13:00:00");
         tick();
         QCOMPARE(strip(), QStringLiteral("_1 00"));
+    }
+
+    void nextTickComesJustAfterTheNextSecond_data() {
+        QTest::addColumn<int>("toNextSecond");
+        QTest::newRow("on time") << 995;
+        QTest::newRow("850 ms late") << 150;
+        QTest::newRow("just before the second turns") << 3;
+        QTest::newRow("a whole second late") << 1000;
+    }
+
+    void nextTickComesJustAfterTheNextSecond() {
+        QFETCH(int, toNextSecond);
+        time.toNextSecond = toNextSecond;
+        tick();
+        auto* timer = clock->findChild<QTimer*>("Timer1");
+        QVERIFY(timer->isActive());
+        QVERIFY2(timer->remainingTime() > toNextSecond - 10 &&
+                     timer->remainingTime() <= toNextSecond + 10,
+                 qPrintable(QString::number(timer->remainingTime())));
     }
 
     void colonBlinks() {
