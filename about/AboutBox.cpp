@@ -3,6 +3,7 @@
 #include "clock/ClockWindow.h"
 #include "clock/Colors.h"
 #include "clock/CompanionWindows.h"
+#include "clock/DockPosition.h"
 #include "platform/Twips.h"
 #include "version.h"
 
@@ -117,9 +118,7 @@ AboutBox::AboutBox(ClockWindow& clock, CompanionWindows& companions, const Servi
 
     // Load step: only one of the two companion windows is open at a time.
     companions.unloadLinks();
-    const int top = Twips::fromPx(clock.y()) + RowTop;
-    const int left = Twips::fromPx(clock.x()) + Twips::fromPx(clock.width()) + GapRight;
-    move(Twips::toPx(left), Twips::toPx(top));
+    move(dockPosition(clock.geometry(), size(), GapRight, RowTop, clock.availableArea()));
 }
 
 void AboutBox::paintEvent(QPaintEvent*) {

@@ -12,6 +12,7 @@
 #include "platform/Twips.h"
 #include "platform/WindowManager.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -104,11 +105,14 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
                                 *m_services.uptime, this);
     m_soundSwitch = new SoundSwitch(Label2, OfforOn, *m_services.mixer, *m_services.messages, this);
 
-    // Load step: centre at the top edge, folded, showing 00:00.
-    const QRect screen = this->screen()->geometry();
+    // Load step: centre at the top edge, folded, showing 00:00. The top edge is that of the
+    // primary screen's free area, below any panel; the window has no screen of its own yet.
+    QScreen* primary = QGuiApplication::primaryScreen();
+    setScreen(primary);
+    const QRect area = primary->availableGeometry();
     const int width = Twips::toPx(ClientWidth);
     setFixedSize(width, Twips::toPx(FoldedHeight));
-    move(screen.left() + centredLeft(screen.width(), width), screen.top());
+    move(area.left() + centredLeft(area.width(), width), area.top());
     m_digits->showInitial();
     FormOnTop(true);
     DrawFormBorder();
@@ -124,6 +128,13 @@ ClockWindow::~ClockWindow() = default;
 int ClockWindow::centredLeft(int screenWidthPx, int windowWidthPx) {
     const double left = Twips::fromPx(screenWidthPx) / 2.0 - Twips::fromPx(windowWidthPx) / 2.0;
     return Twips::toPx(left);
+}
+
+QRect ClockWindow::availableArea() const {
+    QScreen* on = QGuiApplication::screenAt(geometry().center());
+    if (!on)
+        on = screen();
+    return on ? on->availableGeometry() : QRect();
 }
 
 void ClockWindow::buildStrip() {
@@ -243,9 +254,9 @@ void ClockWindow::onTimer1Tick() {
 }
 
 void ClockWindow::onTimer2Tick() {
-    const int screenTop = screen() ? screen()->geometry().top() : 0;
-    if (y() != screenTop && Twips::fromPx(y() - screenTop) <= SnapThreshold)
-        move(x(), screenTop);
+    const int top = availableArea().top();
+    if (y() != top && Twips::fromPx(y() - top) <= SnapThreshold)
+        move(x(), top);
     // Only a move can bring the window near the edge again: rest until the next one,
     // rather than waking the program twice a second all day.
     Timer2->stop();

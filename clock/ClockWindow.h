@@ -30,6 +30,8 @@ public:
 
     // Left edge (px) that centres a window on a screen.
     static int centredLeft(int screenWidthPx, int windowWidthPx);
+    // The part of the screen the clock is on that panels leave free.
+    QRect availableArea() const;
 
     void FormOnTop(bool onTop);
     void DrawFormBorder();
