@@ -1,6 +1,7 @@
 #include "clock/ClockWindow.h"
 
 #include "clock/Colors.h"
+#include "clock/DotMatrix.h"
 #include "clock/GlyphCell.h"
 #include "clock/GlyphStore.h"
 #include "clock/HoverHighlights.h"
@@ -187,33 +188,63 @@ void ClockWindow::DragForm() {
 }
 
 void ClockWindow::paintEvent(QPaintEvent* event) {
-    // Most repaints are one blinking colon: draw only the lines that cross the dirty area.
-    const QRect dirty = event->rect();
+    // Most repaints are one blinking colon: draw only what crosses the dirty area.
     QPainter painter(this);
     painter.setClipRegion(event->region());
-    painter.fillRect(dirty, Colors::darkGreen);
-    painter.drawPixmap(dirty.topLeft(), GlyphStore::instance().ledGrid(), dirty);
-
-    auto line = [&](const QColor& color, int x1, int y1, int x2, int y2) {
-        if (QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized().intersects(dirty)) {
-            painter.setPen(color);
-            painter.drawLine(x1, y1, x2, y2);
-        }
+    // Draw in device pixels, so that the frame, the lines and every LED dot are whole pixels of
+    // one size at any scale factor.
+    const qreal ratio = painter.deviceTransform().m11();
+    painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+    auto device = [ratio](const QRect& r) {
+        return QRect(
+            QPoint(DotMatrix::toDevice(r.left(), ratio), DotMatrix::toDevice(r.top(), ratio)),
+            QPoint(DotMatrix::toDevice(r.right() + 1, ratio) - 1,
+                   DotMatrix::toDevice(r.bottom() + 1, ratio) - 1));
     };
+    const QRect dirty =
+        QRectF(QRectF(event->rect()).topLeft() * ratio, QRectF(event->rect()).size() * ratio)
+            .toAlignedRect();
+    const int line = DotMatrix::dotSize(ratio);
 
-    // The raised frame, drawn pixel-exact.
-    const int w = m_border.width();
-    const int h = m_border.height();
-    if (w > 0 && h > 0) {
-        line(Colors::white, 0, 0, 0, h - 1);
-        line(Colors::white, 0, 0, w - 1, 0);
-        line(Colors::black, w - 1, 0, w - 1, h - 1);
-        line(Colors::black, w - 1, h - 1, 0, h - 1);
+    painter.fillRect(dirty, Colors::darkGreen);
+    if (m_gridRatio != ratio) {
+        const QImage& grid = GlyphStore::instance().ledGrid();
+        m_grid = QPixmap(DotMatrix::toDevice(grid.width(), ratio),
+                         DotMatrix::toDevice(grid.height(), ratio));
+        QPainter gridPainter(&m_grid);
+        DotMatrix::paint(gridPainter, grid, QPoint(), ratio);
+        m_gridRatio = ratio;
+    }
+    painter.drawPixmap(dirty.topLeft(), m_grid, dirty);
+    for (const GlyphCell* cell : {hour, hour1, dotblank, min, min2}) {
+        if (cell->glyph() && device(cell->geometry()).intersects(dirty))
+            DotMatrix::paint(painter, *cell->glyph(), cell->pos(), ratio);
     }
 
+    auto fill = [&](const QColor& color, const QRect& r) {
+        if (r.intersects(dirty))
+            painter.fillRect(r, color);
+    };
     for (const RuleLine& r : ruleLines) {
-        line(Colors::lightGrey, Twips::toPx(r.x1), Twips::toPx(r.y1), Twips::toPx(r.x2),
-             Twips::toPx(r.y2));
+        const QRect px = QRect(QPoint(Twips::toPx(r.x1), Twips::toPx(r.y1)),
+                               QPoint(Twips::toPx(r.x2), Twips::toPx(r.y2)))
+                             .normalized();
+        QRect d = device(px);
+        if (px.height() == 1)
+            d.setHeight(line);
+        else
+            d.setWidth(line);
+        fill(Colors::lightGrey, d);
+    }
+
+    // The raised frame on the window's outermost device pixels.
+    const int w = qRound(m_border.width() * ratio);
+    const int h = qRound(m_border.height() * ratio);
+    if (w > 0 && h > 0) {
+        fill(Colors::white, QRect(0, 0, line, h));
+        fill(Colors::white, QRect(0, 0, w, line));
+        fill(Colors::black, QRect(w - line, 0, line, h));
+        fill(Colors::black, QRect(0, h - line, w, line));
     }
 }
 
