@@ -59,12 +59,13 @@ QRect DialogPlacement::clear(const QRect& frame, const QRect& avoid, const QRect
 }
 
 void DialogPlacement::place(QWidget* dialog) {
+    const QRect inner = dialog->geometry();
     const QRect known = dialog->frameGeometry();
-    const QMargins frame = known == dialog->geometry()
-                               ? assumedFrame
-                               : QMargins(dialog->x() - known.x(), dialog->y() - known.y(),
-                                          known.right() - dialog->geometry().right(),
-                                          known.bottom() - dialog->geometry().bottom());
+    const bool frameKnown = known != inner;
+    const QMargins frame =
+        frameKnown ? QMargins(inner.left() - known.left(), inner.top() - known.top(),
+                              known.right() - inner.right(), known.bottom() - inner.bottom())
+                   : assumedFrame;
     QRect outer(QPoint(), dialog->size().grownBy(frame));
 
     const QWidget* parent = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
@@ -77,5 +78,7 @@ void DialogPlacement::place(QWidget* dialog) {
     const QRect available = screen->availableGeometry();
     outer.moveCenter(parent ? parent->frameGeometry().center() : available.center());
 
-    dialog->move(clear(outer, topmostWindows(dialog), available).topLeft());
+    // move() places the frame where Qt knows it, else the window itself.
+    const QPoint at = clear(outer, topmostWindows(dialog), available).topLeft();
+    dialog->move(frameKnown ? at : at + QPoint(frame.left(), frame.top()));
 }
