@@ -3,7 +3,8 @@
 # panel that reserves the top of a 1024 x 768 screen: the strip starts and snaps below the
 # panel; near the right edge the links window and the About box stay on the screen; the mixer
 # box, a links error box and the file dialog open clear of the strip; at QT_SCALE_FACTOR=2 the
-# frame lies on the strip's edges. Set TEMPIVO_E2E_SHOTS to a folder to keep screenshots.
+# frame lies on the strip's edges, and at 1.5 the strip keeps its exact size.
+# Set TEMPIVO_E2E_SHOTS to a folder to keep screenshots.
 #   placement_under_xvfb.sh PATH_TO_TEMPIVO
 set -euo pipefail
 binary=$1
@@ -231,4 +232,19 @@ for at in "2 2 FFFFFF" "3 3 FFFFFF" "2 20 FFFFFF" "100 3 FFFFFF" "176 20 000000"
     [[ $got == "$want" ]] || fail "pixel $x,$y of the strip at scale 2 is $got, not $want"
 done
 ok "at scale 2 the frame is two pixels wide on the strip's edges"
+stop
+
+# At 1.5 the window manager is asked for sizes in steps of two pixels: the strip must still get
+# its exact odd heights, and fold and unfold again and again.
+start QT_SCALE_FACTOR=1.5
+clock=$(await '^Tempivo$')
+mixer=$(await '^Volume Control$')
+xdotool windowactivate --sync "$mixer" key --clearmodifiers Return
+expect_at "$clock" "447 24 132 27" "the strip at scale 1.5"
+for height in 291 27 291 27; do
+    click_in "$clock" 80 5
+    expect_at "$clock" "447 24 132 $height" "the strip at scale 1.5"
+done
+shot scale-1.5
+ok "at scale 1.5 the strip is 27 and 291 pixels high, folding and unfolding"
 echo "$passed passed, 0 failed"
