@@ -75,8 +75,6 @@ private slots:
             << QRect(468, 0, 88, 194) << links << leftScreen << QPoint(557, 120);
         QTest::newRow("at the right edge: the other side")
             << QRect(930, 0, 88, 194) << links << leftScreen << QPoint(709, 120);
-        QTest::newRow("beside a second screen: the other side")
-            << QRect(930, 0, 88, 194) << links << leftScreen << QPoint(709, 120);
         QTest::newRow("below a top panel")
             << QRect(468, 24, 88, 194) << links << QRect(0, 24, 1024, 744) << QPoint(557, 144);
         QTest::newRow("near the bottom: moved up")
