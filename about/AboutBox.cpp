@@ -4,6 +4,7 @@
 #include "clock/Colors.h"
 #include "clock/CompanionWindows.h"
 #include "clock/DockPosition.h"
+#include "platform/ExactSize.h"
 #include "platform/Twips.h"
 #include "version.h"
 
@@ -85,6 +86,7 @@ AboutBox::AboutBox(ClockWindow& clock, CompanionWindows& companions, const Servi
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("About"));
     setFixedSize(Twips::toPx(ClientWidth) + 2, Twips::toPx(ClientHeight) + 2);
+    keepExactSize(this);
 
     auto* Frame1 = new TitledFrame(QStringLiteral("About box"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));

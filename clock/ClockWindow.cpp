@@ -8,6 +8,7 @@
 #include "clock/SoundSwitch.h"
 #include "clock/Stopwatch.h"
 #include "platform/CommandLabel.h"
+#include "platform/ExactSize.h"
 #include "platform/Fonts.h"
 #include "platform/TimeText.h"
 #include "platform/Twips.h"
@@ -113,7 +114,7 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     const QRect area = primary->availableGeometry();
     const int width = Twips::toPx(ClientWidth);
     setFixedSize(width, Twips::toPx(FoldedHeight));
-    keepExactSize();
+    keepExactSize(this);
     move(area.left() + centredLeft(area.width(), width), area.top());
     m_digits->showInitial();
     FormOnTop(true);
@@ -137,27 +138,6 @@ QRect ClockWindow::availableArea() const {
     if (!on)
         on = screen();
     return on ? on->availableGeometry() : QRect();
-}
-
-void ClockWindow::keepExactSize() {
-    // When scaling, Qt asks the window manager to size windows in steps of round(ratio) device
-    // pixels from a base size. At 1.5 that cut an odd height short by one pixel: the frame's
-    // bottom edge was lost and the strip no longer counted as folded. A base size of the right
-    // remainder keeps the exact size among the allowed ones.
-    const qreal ratio = devicePixelRatioF();
-    const int step = qRound(ratio);
-    auto base = [&](int logical) {
-        const int size = qRound(logical * ratio);
-        for (int b = 0; b <= 2 * step; ++b) {
-            const int native = qRound(b * ratio);
-            if (native <= size && (size - native) % step == 0)
-                return b;
-        }
-        return 0;
-    };
-    const QSize wanted = step > 1 ? QSize(base(width()), base(height())) : QSize();
-    if (baseSize() != wanted)
-        setBaseSize(wanted);
 }
 
 void ClockWindow::buildStrip() {
@@ -287,10 +267,10 @@ void ClockWindow::onSurfacePressed() {
     }
     if (Twips::fromPx(height()) == FoldedHeight) {
         setFixedHeight(Twips::toPx(UnfoldedHeight));
-        keepExactSize();
+        keepExactSize(this);
     } else {
         setFixedHeight(Twips::toPx(FoldedHeight));
-        keepExactSize();
+        keepExactSize(this);
         m_companions.unloadLinks();
         m_companions.unloadAbout();
     }

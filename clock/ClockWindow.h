@@ -64,7 +64,6 @@ private:
     void buildStrip();
     void buildPanel();
     void armTimer1();
-    void keepExactSize();
 
     Services m_services;
     CompanionWindows m_companions;

@@ -7,6 +7,7 @@
 #include "links/OpenLink.h"
 #include "platform/CaptionFrame.h"
 #include "platform/CommandLabel.h"
+#include "platform/ExactSize.h"
 #include "platform/Fonts.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
@@ -145,6 +146,7 @@ LinksWindow::LinksWindow(ClockWindow& clock, CompanionWindows& companions, const
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFixedSize(Twips::toPx(ClientWidth) + 2 * borderPx, Twips::toPx(CollapsedHeight));
+    keepExactSize(this);
 
     buildSlots();
     buildEditor();
@@ -336,6 +338,7 @@ void LinksWindow::dock() {
 
 void LinksWindow::setOuterHeight(int twips) {
     setFixedHeight(Twips::toPx(twips));
+    keepExactSize(this);
     // The opened editor must not reach below the screen.
     dock();
 }

@@ -245,6 +245,11 @@ for height in 291 27 291 27; do
     click_in "$clock" 80 5
     expect_at "$clock" "447 24 132 $height" "the strip at scale 1.5"
 done
+click_in "$clock" 80 5
+click_in "$clock" 45 226 # About
+about=$(await '^About$')
+geometry=$(outer "$about")
+[[ ${geometry#* * } == "341 183" ]] || fail "the About box at scale 1.5 is '$geometry', not 341 x 183"
 shot scale-1.5
-ok "at scale 1.5 the strip is 27 and 291 pixels high, folding and unfolding"
+ok "at scale 1.5 the strip is 27 and 291 pixels high, folding and unfolding; the About box 341 x 183"
 echo "$passed passed, 0 failed"
