@@ -3,6 +3,8 @@
 #include "clock/ClockWindow.h"
 #include "clock/Colors.h"
 #include "clock/CompanionWindows.h"
+#include "clock/DockPosition.h"
+#include "platform/ExactSize.h"
 #include "platform/Twips.h"
 #include "version.h"
 
@@ -84,6 +86,7 @@ AboutBox::AboutBox(ClockWindow& clock, CompanionWindows& companions, const Servi
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("About"));
     setFixedSize(Twips::toPx(ClientWidth) + 2, Twips::toPx(ClientHeight) + 2);
+    keepExactSize(this);
 
     auto* Frame1 = new TitledFrame(QStringLiteral("About box"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
@@ -117,9 +120,7 @@ AboutBox::AboutBox(ClockWindow& clock, CompanionWindows& companions, const Servi
 
     // Load step: only one of the two companion windows is open at a time.
     companions.unloadLinks();
-    const int top = Twips::fromPx(clock.y()) + RowTop;
-    const int left = Twips::fromPx(clock.x()) + Twips::fromPx(clock.width()) + GapRight;
-    move(Twips::toPx(left), Twips::toPx(top));
+    move(dockPosition(clock.geometry(), size(), GapRight, RowTop, clock.availableArea()));
 }
 
 void AboutBox::paintEvent(QPaintEvent*) {

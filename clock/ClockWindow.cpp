@@ -1,17 +1,20 @@
 #include "clock/ClockWindow.h"
 
 #include "clock/Colors.h"
+#include "clock/DotMatrix.h"
 #include "clock/GlyphCell.h"
 #include "clock/GlyphStore.h"
 #include "clock/HoverHighlights.h"
 #include "clock/SoundSwitch.h"
 #include "clock/Stopwatch.h"
 #include "platform/CommandLabel.h"
+#include "platform/ExactSize.h"
 #include "platform/Fonts.h"
 #include "platform/TimeText.h"
 #include "platform/Twips.h"
 #include "platform/WindowManager.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -100,15 +103,19 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     m_highlights = new HoverHighlights(
         {lblMove, Label2, OfforOn, Label4, Label6, Label5, Label7, Label8, lblExit}, this);
     connect(this, &ClockWindow::backgroundPointerMoved, m_highlights, &HoverHighlights::clearAll);
-    m_stopwatch =
-        new Stopwatch({Label4, Label5, lblH, lblM, lblS, Timer3}, *m_services.sound, this);
+    m_stopwatch = new Stopwatch({Label4, Label5, lblH, lblM, lblS, Timer3}, *m_services.sound,
+                                *m_services.uptime, this);
     m_soundSwitch = new SoundSwitch(Label2, OfforOn, *m_services.mixer, *m_services.messages, this);
 
-    // Load step: centre at the top edge, folded, showing 00:00.
-    const QRect screen = this->screen()->geometry();
+    // Load step: centre at the top edge, folded, showing 00:00. The top edge is that of the
+    // primary screen's free area, below any panel; the window has no screen of its own yet.
+    QScreen* primary = QGuiApplication::primaryScreen();
+    setScreen(primary);
+    const QRect area = primary->availableGeometry();
     const int width = Twips::toPx(ClientWidth);
     setFixedSize(width, Twips::toPx(FoldedHeight));
-    move(screen.left() + centredLeft(screen.width(), width), screen.top());
+    keepExactSize(this);
+    move(area.left() + centredLeft(area.width(), width), area.top());
     m_digits->showInitial();
     FormOnTop(true);
     DrawFormBorder();
@@ -124,6 +131,13 @@ ClockWindow::~ClockWindow() = default;
 int ClockWindow::centredLeft(int screenWidthPx, int windowWidthPx) {
     const double left = Twips::fromPx(screenWidthPx) / 2.0 - Twips::fromPx(windowWidthPx) / 2.0;
     return Twips::toPx(left);
+}
+
+QRect ClockWindow::availableArea() const {
+    QScreen* on = QGuiApplication::screenAt(geometry().center());
+    if (!on)
+        on = screen();
+    return on ? on->availableGeometry() : QRect();
 }
 
 void ClockWindow::buildStrip() {
@@ -176,33 +190,63 @@ void ClockWindow::DragForm() {
 }
 
 void ClockWindow::paintEvent(QPaintEvent* event) {
-    // Most repaints are one blinking colon: draw only the lines that cross the dirty area.
-    const QRect dirty = event->rect();
+    // Most repaints are one blinking colon: draw only what crosses the dirty area.
     QPainter painter(this);
     painter.setClipRegion(event->region());
-    painter.fillRect(dirty, Colors::darkGreen);
-    painter.drawPixmap(dirty.topLeft(), GlyphStore::instance().ledGrid(), dirty);
-
-    auto line = [&](const QColor& color, int x1, int y1, int x2, int y2) {
-        if (QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized().intersects(dirty)) {
-            painter.setPen(color);
-            painter.drawLine(x1, y1, x2, y2);
-        }
+    // Draw in device pixels, so that the frame, the lines and every LED dot are whole pixels of
+    // one size at any scale factor.
+    const qreal ratio = painter.deviceTransform().m11();
+    painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+    auto device = [ratio](const QRect& r) {
+        return QRect(
+            QPoint(DotMatrix::toDevice(r.left(), ratio), DotMatrix::toDevice(r.top(), ratio)),
+            QPoint(DotMatrix::toDevice(r.right() + 1, ratio) - 1,
+                   DotMatrix::toDevice(r.bottom() + 1, ratio) - 1));
     };
+    const QRect dirty =
+        QRectF(QRectF(event->rect()).topLeft() * ratio, QRectF(event->rect()).size() * ratio)
+            .toAlignedRect();
+    const int line = DotMatrix::dotSize(ratio);
 
-    // The raised frame, drawn pixel-exact.
-    const int w = m_border.width();
-    const int h = m_border.height();
-    if (w > 0 && h > 0) {
-        line(Colors::white, 0, 0, 0, h - 1);
-        line(Colors::white, 0, 0, w - 1, 0);
-        line(Colors::black, w - 1, 0, w - 1, h - 1);
-        line(Colors::black, w - 1, h - 1, 0, h - 1);
+    painter.fillRect(dirty, Colors::darkGreen);
+    if (m_gridRatio != ratio) {
+        const QImage& grid = GlyphStore::instance().ledGrid();
+        m_grid = QPixmap(DotMatrix::toDevice(grid.width(), ratio),
+                         DotMatrix::toDevice(grid.height(), ratio));
+        QPainter gridPainter(&m_grid);
+        DotMatrix::paint(gridPainter, grid, QPoint(), ratio);
+        m_gridRatio = ratio;
+    }
+    painter.drawPixmap(dirty.topLeft(), m_grid, dirty);
+    for (const GlyphCell* cell : {hour, hour1, dotblank, min, min2}) {
+        if (cell->glyph() && device(cell->geometry()).intersects(dirty))
+            DotMatrix::paint(painter, *cell->glyph(), cell->pos(), ratio);
     }
 
+    auto fill = [&](const QColor& color, const QRect& r) {
+        if (r.intersects(dirty))
+            painter.fillRect(r, color);
+    };
     for (const RuleLine& r : ruleLines) {
-        line(Colors::lightGrey, Twips::toPx(r.x1), Twips::toPx(r.y1), Twips::toPx(r.x2),
-             Twips::toPx(r.y2));
+        const QRect px = QRect(QPoint(Twips::toPx(r.x1), Twips::toPx(r.y1)),
+                               QPoint(Twips::toPx(r.x2), Twips::toPx(r.y2)))
+                             .normalized();
+        QRect d = device(px);
+        if (px.height() == 1)
+            d.setHeight(line);
+        else
+            d.setWidth(line);
+        fill(Colors::lightGrey, d);
+    }
+
+    // The raised frame on the window's outermost device pixels.
+    const int w = qRound(m_border.width() * ratio);
+    const int h = qRound(m_border.height() * ratio);
+    if (w > 0 && h > 0) {
+        fill(Colors::white, QRect(0, 0, line, h));
+        fill(Colors::white, QRect(0, 0, w, line));
+        fill(Colors::black, QRect(w - line, 0, line, h));
+        fill(Colors::black, QRect(0, h - line, w, line));
     }
 }
 
@@ -223,8 +267,10 @@ void ClockWindow::onSurfacePressed() {
     }
     if (Twips::fromPx(height()) == FoldedHeight) {
         setFixedHeight(Twips::toPx(UnfoldedHeight));
+        keepExactSize(this);
     } else {
         setFixedHeight(Twips::toPx(FoldedHeight));
+        keepExactSize(this);
         m_companions.unloadLinks();
         m_companions.unloadAbout();
     }
@@ -232,11 +278,9 @@ void ClockWindow::onSurfacePressed() {
 }
 
 void ClockWindow::armTimer1() {
-    // Tick just after the wall clock's second turns, so a new minute shows at once.
-    int delay = m_services.time->msecsToNextSecond() + 5;
-    if (delay < 200)
-        delay += 1000;
-    Timer1->start(delay);
+    // Tick just after the wall clock's second turns, so a new minute shows at once; a late
+    // tick (a stalled process, a resume, a clock set back) is followed by the very next second.
+    Timer1->start(m_services.time->msecsToNextSecond() + 5);
 }
 
 void ClockWindow::onTimer1Tick() {
@@ -245,9 +289,9 @@ void ClockWindow::onTimer1Tick() {
 }
 
 void ClockWindow::onTimer2Tick() {
-    const int screenTop = screen() ? screen()->geometry().top() : 0;
-    if (y() != screenTop && Twips::fromPx(y() - screenTop) <= SnapThreshold)
-        move(x(), screenTop);
+    const int top = availableArea().top();
+    if (y() != top && Twips::fromPx(y() - top) <= SnapThreshold)
+        move(x(), top);
     // Only a move can bring the window near the edge again: rest until the next one,
     // rather than waking the program twice a second all day.
     Timer2->stop();

@@ -4,6 +4,7 @@
 #include "clock/DigitDisplay.h"
 #include "platform/Services.h"
 
+#include <QPixmap>
 #include <QWidget>
 #include <memory>
 
@@ -30,6 +31,8 @@ public:
 
     // Left edge (px) that centres a window on a screen.
     static int centredLeft(int screenWidthPx, int windowWidthPx);
+    // The part of the screen the clock is on that panels leave free.
+    QRect availableArea() const;
 
     void FormOnTop(bool onTop);
     void DrawFormBorder();
@@ -65,6 +68,9 @@ private:
     Services m_services;
     CompanionWindows m_companions;
     QSize m_border;
+    // The LED grid in device pixels, for the pixel ratio it was drawn at.
+    QPixmap m_grid;
+    qreal m_gridRatio = 0;
 
     GlyphCell* hour = nullptr;
     GlyphCell* hour1 = nullptr;

@@ -8,7 +8,7 @@ namespace {
 
 // A character that is not a digit leaves the cell as it is.
 void setFromCharacter(GlyphCell* cell, QChar c) {
-    if (const QPixmap* glyph = GlyphStore::instance().forCharacter(c))
+    if (const QImage* glyph = GlyphStore::instance().forCharacter(c))
         cell->setGlyph(glyph);
 }
 

@@ -1,9 +1,6 @@
 #include "clock/GlyphCell.h"
 
-#include "clock/GlyphStore.h"
-
 #include <QMouseEvent>
-#include <QPainter>
 
 GlyphCell::GlyphCell(const QString& name, const QRect& geometry, QWidget* parent)
     : QWidget(parent) {
@@ -11,22 +8,13 @@ GlyphCell::GlyphCell(const QString& name, const QRect& geometry, QWidget* parent
     setGeometry(geometry);
     // Moves over a cell must not reach the window behind it.
     setAttribute(Qt::WA_NoMousePropagation);
-    // The cell draws the LED grid behind its glyph itself, so a blink repaints the cell alone.
-    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void GlyphCell::setGlyph(const QPixmap* glyph) {
+void GlyphCell::setGlyph(const QImage* glyph) {
     if (glyph == m_glyph)
         return;
     m_glyph = glyph;
     update();
-}
-
-void GlyphCell::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.drawPixmap(0, 0, GlyphStore::instance().ledGrid(), x(), y(), width(), height());
-    if (m_glyph)
-        painter.drawPixmap(0, 0, *m_glyph);
 }
 
 void GlyphCell::mousePressEvent(QMouseEvent* event) {

@@ -2,25 +2,24 @@
 
 #include <QWidget>
 
-class QPixmap;
+class QImage;
 
-// A picture cell of the clock strip: shows one glyph at its natural size, or
-// nothing so that the LED grid behind it shows through.
+// A picture cell of the clock strip: holds one glyph or nothing, so that the LED grid shows
+// through. The clock window draws both, so that the glyph's dots line up with the grid's.
 class GlyphCell : public QWidget {
     Q_OBJECT
 public:
     GlyphCell(const QString& name, const QRect& geometry, QWidget* parent);
 
-    const QPixmap* glyph() const { return m_glyph; }
-    void setGlyph(const QPixmap* glyph);
+    const QImage* glyph() const { return m_glyph; }
+    void setGlyph(const QImage* glyph);
 
 signals:
     void pressed();
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    const QPixmap* m_glyph = nullptr;
+    const QImage* m_glyph = nullptr;
 };

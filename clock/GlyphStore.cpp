@@ -11,10 +11,10 @@ GlyphStore::GlyphStore()
     static const char* const names[] = {"zero", "one", "two",   "three", "four",
                                         "five", "six", "seven", "eight", "nine"};
     for (int i = 0; i < 10; ++i)
-        m_digits[i] = QPixmap(QStringLiteral(":/glyphs/%1.xpm").arg(QLatin1String(names[i])));
+        m_digits[i] = QImage(QStringLiteral(":/glyphs/%1.xpm").arg(QLatin1String(names[i])));
 }
 
-const QPixmap* GlyphStore::forCharacter(QChar c) const {
+const QImage* GlyphStore::forCharacter(QChar c) const {
     const int value = c.digitValue();
     if (c.unicode() > 0x7f || value < 0 || value > 9)
         return nullptr;

@@ -1,24 +1,25 @@
 #pragma once
 
-#include <QPixmap>
+#include <QImage>
 #include <array>
 
-// The dot-matrix pictures of the ten digits and the colon, and the LED grid behind them.
+// The dot-matrix pictures of the ten digits and the colon, and the LED grid behind them, one
+// pixel a dot; DotMatrix draws them at the screen's pixel ratio.
 class GlyphStore {
 public:
     static const GlyphStore& instance();
 
-    const QPixmap& digit(int value) const { return m_digits.at(value); }
-    const QPixmap& dots() const { return m_dots; }
-    const QPixmap& ledGrid() const { return m_ledGrid; }
+    const QImage& digit(int value) const { return m_digits.at(value); }
+    const QImage& dots() const { return m_dots; }
+    const QImage& ledGrid() const { return m_ledGrid; }
 
     // The digit glyph for a character '0' to '9'; nullptr for anything else.
-    const QPixmap* forCharacter(QChar c) const;
+    const QImage* forCharacter(QChar c) const;
 
 private:
     GlyphStore();
 
-    std::array<QPixmap, 10> m_digits;
-    QPixmap m_dots;
-    QPixmap m_ledGrid;
+    std::array<QImage, 10> m_digits;
+    QImage m_dots;
+    QImage m_ledGrid;
 };

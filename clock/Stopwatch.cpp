@@ -2,24 +2,29 @@
 
 #include "platform/CommandLabel.h"
 #include "platform/SoundPlayer.h"
+#include "platform/UptimeClock.h"
 
 #include <QTimer>
 
 namespace {
 
-void padToTwoDigits(CommandLabel* label) {
-    if (label->text().size() == 1)
-        label->setText(QLatin1Char('0') + label->text());
+// A tick comes this long after the second it shows has passed, never just before it.
+constexpr int tickMargin = 5;
+
+QString twoDigits(qint64 value) {
+    return QString::number(value).rightJustified(2, QLatin1Char('0'));
 }
 
 } // namespace
 
-Stopwatch::Stopwatch(const Controls& controls, SoundPlayer& sound, QObject* parent)
+Stopwatch::Stopwatch(const Controls& controls, SoundPlayer& sound, const UptimeClock& clock,
+                     QObject* parent)
     : QObject(parent)
     , m_c(controls)
-    , m_sound(sound) {
-    // The count comes from ticks alone, so they must not drift: an hour is 3600 of them.
+    , m_sound(sound)
+    , m_clock(clock) {
     m_c.Timer3->setTimerType(Qt::PreciseTimer);
+    m_c.Timer3->setSingleShot(true);
     m_c.Timer3->setInterval(1000);
     connect(m_c.Timer3, &QTimer::timeout, this, &Stopwatch::tick);
     connect(m_c.Label4, &CommandLabel::clicked, this, &Stopwatch::startStopClicked);
@@ -28,7 +33,9 @@ Stopwatch::Stopwatch(const Controls& controls, SoundPlayer& sound, QObject* pare
 
 void Stopwatch::startStopClicked() {
     if (m_c.Label4->text() == QLatin1String("Start")) {
-        m_c.Timer3->start();
+        m_before = 0;
+        m_shown = 0;
+        runFromNow();
         m_c.Label5->setEnabled(true);
         m_c.Label4->setText(QStringLiteral("Stop"));
         return;
@@ -39,33 +46,47 @@ void Stopwatch::startStopClicked() {
     m_c.lblH->setText(QStringLiteral("00"));
     m_c.lblM->setText(QStringLiteral("00"));
     m_c.lblS->setText(QStringLiteral("00"));
+    m_shown = 0;
 }
 
 void Stopwatch::pauseClicked() {
     if (!m_c.Label5->isEnabled())
         return;
-    if (m_c.Timer3->isActive())
+    if (m_c.Timer3->isActive()) {
+        // Count what has passed up to now; the second under way is dropped.
+        m_before = countedSeconds();
+        show(m_before);
         m_c.Timer3->stop();
-    else
-        m_c.Timer3->start(); // a fresh second: the part before the pause is dropped
+    } else {
+        runFromNow();
+    }
 }
 
 void Stopwatch::tick() {
-    const int seconds = m_c.lblS->text().toInt();
-    if (seconds == 59) {
-        m_c.lblS->setText(QStringLiteral("00"));
-        const int minutes = m_c.lblM->text().toInt();
-        if (minutes == 59) {
-            m_c.lblM->setText(QStringLiteral("00"));
-            m_c.lblH->setText(QString::number(m_c.lblH->text().toLongLong() + 1));
-            m_sound.PlayWave(SoundFiles::callRing());
-        } else {
-            m_c.lblM->setText(QString::number(minutes + 1));
-        }
-    } else {
-        m_c.lblS->setText(QString::number(seconds + 1));
-    }
-    padToTwoDigits(m_c.lblS);
-    padToTwoDigits(m_c.lblM);
-    padToTwoDigits(m_c.lblH);
+    show(countedSeconds());
+    armNextTick();
+}
+
+qint64 Stopwatch::countedSeconds() const {
+    return m_before + qMax<qint64>(0, m_clock.msecsNow() - m_runStart) / 1000;
+}
+
+void Stopwatch::show(qint64 seconds) {
+    // One chime for reaching a new hour, however many hours a suspend skipped.
+    if (seconds / 3600 > m_shown / 3600)
+        m_sound.PlayWave(SoundFiles::callRing());
+    m_shown = seconds;
+    m_c.lblS->setText(twoDigits(seconds % 60));
+    m_c.lblM->setText(twoDigits(seconds / 60 % 60));
+    m_c.lblH->setText(twoDigits(seconds / 3600));
+}
+
+void Stopwatch::runFromNow() {
+    m_runStart = m_clock.msecsNow();
+    armNextTick();
+}
+
+void Stopwatch::armNextTick() {
+    const qint64 intoSecond = qMax<qint64>(0, m_clock.msecsNow() - m_runStart) % 1000;
+    m_c.Timer3->start(int(1000 - intoSecond) + tickMargin);
 }

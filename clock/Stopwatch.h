@@ -5,9 +5,11 @@
 class CommandLabel;
 class QTimer;
 class SoundPlayer;
+class UptimeClock;
 
-// The panel's stopwatch. Its whole state is in its controls: the text of Label4
-// ("Start" or "Stop"), whether Timer3 runs, and the three readout texts.
+// The panel's stopwatch. Label4 reads "Start" or "Stop", Timer3 runs while it counts.
+// The readout shows the real time elapsed since Start, less the time spent paused,
+// so late ticks, a stalled process or a suspend of the computer lose nothing.
 class Stopwatch : public QObject {
     Q_OBJECT
 public:
@@ -20,15 +22,27 @@ public:
         QTimer* Timer3;
     };
 
-    Stopwatch(const Controls& controls, SoundPlayer& sound, QObject* parent);
+    Stopwatch(const Controls& controls, SoundPlayer& sound, const UptimeClock& clock,
+              QObject* parent);
 
 public slots:
     void startStopClicked();
     void pauseClicked();
-    // Counts one second.
+    // Brings the readout up to the time elapsed and waits for the next whole second.
     void tick();
 
 private:
+    qint64 countedSeconds() const;
+    void show(qint64 seconds);
+    void runFromNow();
+    void armNextTick();
+
     Controls m_c;
     SoundPlayer& m_sound;
+    const UptimeClock& m_clock;
+    // Whole seconds counted before the current run, that is before the last pause.
+    qint64 m_before = 0;
+    // When the current run started, in the clock's milliseconds.
+    qint64 m_runStart = 0;
+    qint64 m_shown = 0;
 };

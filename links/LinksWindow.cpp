@@ -2,10 +2,12 @@
 
 #include "clock/ClockWindow.h"
 #include "clock/CompanionWindows.h"
+#include "clock/DockPosition.h"
 #include "links/LinkStore.h"
 #include "links/OpenLink.h"
 #include "platform/CaptionFrame.h"
 #include "platform/CommandLabel.h"
+#include "platform/ExactSize.h"
 #include "platform/Fonts.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
@@ -144,6 +146,7 @@ LinksWindow::LinksWindow(ClockWindow& clock, CompanionWindows& companions, const
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFixedSize(Twips::toPx(ClientWidth) + 2 * borderPx, Twips::toPx(CollapsedHeight));
+    keepExactSize(this);
 
     buildSlots();
     buildEditor();
@@ -327,16 +330,17 @@ void LinksWindow::FileExists(const QString& path) {
 }
 
 void LinksWindow::dock() {
-    const QRect clock = m_clock.frameGeometry();
-    const int top = Twips::fromPx(clock.top()) + DockBelow;
-    const int left = Twips::fromPx(clock.width()) + Twips::fromPx(clock.left()) + DockRight;
-    const QPoint target(Twips::toPx(left), Twips::toPx(top));
+    const QPoint target = dockPosition(m_clock.frameGeometry(), frameGeometry().size(), DockRight,
+                                       DockBelow, m_clock.availableArea());
     if (pos() != target)
         move(target);
 }
 
 void LinksWindow::setOuterHeight(int twips) {
     setFixedHeight(Twips::toPx(twips));
+    keepExactSize(this);
+    // The opened editor must not reach below the screen.
+    dock();
 }
 
 void LinksWindow::onTimer1Tick() {

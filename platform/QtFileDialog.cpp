@@ -1,3 +1,4 @@
+#include "platform/DialogPlacement.h"
 #include "platform/FileDialog.h"
 
 #include <QFileDialog>
@@ -12,12 +13,13 @@ FileDialog::Result QtFileDialog::getOpenFileName(QWidget* parent, const QList<Fi
             filter.pattern == QLatin1String("*.*") ? QStringLiteral("*") : filter.pattern;
         nameFilters.append(filter.description + QStringLiteral(" (") + pattern + u')');
     }
-    QString selected = nameFilters.value(0);
-    const QString path =
-        QFileDialog::getOpenFileName(parent, QString(), QString(), nameFilters.join(u";;"),
-                                     &selected, QFileDialog::HideNameFilterDetails);
+    ClearlyPlaced<QFileDialog> dialog(parent, QString(), QString(), nameFilters.join(u";;"));
+    dialog.setOptions(QFileDialog::HideNameFilterDetails);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.selectNameFilter(nameFilters.value(0));
     Result result;
-    result.status = path.isEmpty() ? Result::Cancelled : Result::Chosen;
-    result.path = path;
+    if (dialog.exec() == QDialog::Accepted)
+        result.path = dialog.selectedFiles().value(0);
+    result.status = result.path.isEmpty() ? Result::Cancelled : Result::Chosen;
     return result;
 }

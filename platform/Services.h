@@ -7,6 +7,7 @@ class Shell;
 class FileDialog;
 class Mixer;
 class SoundPlayer;
+class UptimeClock;
 
 // The platform services the windows use. Tests fill in stand-ins.
 struct Services {
@@ -17,6 +18,7 @@ struct Services {
     FileDialog* files = nullptr;
     Mixer* mixer = nullptr;
     SoundPlayer* sound = nullptr;
+    UptimeClock* uptime = nullptr;
 
     // The real services, created on first use and kept for the life of the program.
     static Services system();

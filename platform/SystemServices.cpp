@@ -5,6 +5,7 @@
 #include "platform/Shell.h"
 #include "platform/SoundPlayer.h"
 #include "platform/TimeText.h"
+#include "platform/UptimeClock.h"
 #include "platform/WindowManager.h"
 
 Services Services::system() {
@@ -15,6 +16,7 @@ Services Services::system() {
     static QtFileDialog files;
     static AlsaMixer mixer;
     static QtSoundPlayer sound;
+    static SystemUptimeClock uptime;
 
     Services services;
     services.time = &time;
@@ -24,5 +26,6 @@ Services Services::system() {
     services.files = &files;
     services.mixer = &mixer;
     services.sound = &sound;
+    services.uptime = &uptime;
     return services;
 }

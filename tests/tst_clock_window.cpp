@@ -28,7 +28,7 @@ class TestClockWindow : public QObject {
 
     GlyphCell* cell(const char* name) { return clock->findChild<GlyphCell*>(name); }
     CommandLabel* label(const char* name) { return clock->findChild<CommandLabel*>(name); }
-    const QPixmap* digit(int d) { return &GlyphStore::instance().digit(d); }
+    const QImage* digit(int d) { return &GlyphStore::instance().digit(d); }
 
     void tick() { QMetaObject::invokeMethod(clock.get(), "onTimer1Tick"); }
     void snapTick() { QMetaObject::invokeMethod(clock.get(), "onTimer2Tick"); }
@@ -41,7 +41,7 @@ class TestClockWindow : public QObject {
     // What the strip reads, as "hh:mm" with '_' for an empty digit cell and ' ' for a dark colon.
     QString strip() {
         auto show = [this](const char* name) -> QChar {
-            const QPixmap* g = cell(name)->glyph();
+            const QImage* g = cell(name)->glyph();
             if (!g)
                 return u'_';
             for (int d = 0; d < 10; ++d) {
@@ -75,6 +75,7 @@ class TestClockWindow : public QObject {
 private slots:
     void init() {
         time.text = QStringLiteral("12:00:00 PM");
+        time.toNextSecond = 500;
         windows = FakeWindowManager();
         clock = std::make_unique<ClockWindow>(fakes.services());
     }
@@ -111,6 +112,81 @@ private slots:
         press(clock.get(), Qt::LeftButton, {80, 10});
         QCOMPARE(clock->height(), 18);
         checkFrame(image());
+    }
+
+    // Renders the window as a screen with that scale factor would show it.
+    QImage imageAt(qreal ratio) {
+        QImage img(qRound(clock->width() * ratio), qRound(clock->height() * ratio),
+                   QImage::Format_RGB32);
+        img.setDevicePixelRatio(ratio);
+        img.fill(Qt::magenta);
+        clock->render(&img);
+        img.setDevicePixelRatio(1);
+        return img;
+    }
+
+    void scaledFrameAndDots_data() {
+        QTest::addColumn<qreal>("ratio");
+        QTest::addColumn<int>("dot");
+        QTest::newRow("1") << 1.0 << 1;
+        QTest::newRow("1.25") << 1.25 << 1;
+        QTest::newRow("1.5") << 1.5 << 1;
+        QTest::newRow("2") << 2.0 << 2;
+    }
+
+    void scaledFrameAndDots() {
+        QFETCH(qreal, ratio);
+        QFETCH(int, dot);
+        time.text = QStringLiteral("10:48:07 PM");
+        tick();
+        tick(); // colon lit
+        for (bool unfolded : {false, true}) {
+            if (unfolded)
+                press(clock.get(), Qt::LeftButton, {80, 10});
+            const QImage img = imageAt(ratio);
+            // The frame's outer side is the window's edge: nothing of the grid lies beyond it.
+            const int w = img.width();
+            const int h = img.height();
+            for (int y = 0; y < h; ++y) {
+                QVERIFY2(img.pixel(0, y) == (y < h - dot ? white : black),
+                         qPrintable(QString::number(y)));
+                QVERIFY2(img.pixel(w - 1, y) == black, qPrintable(QString::number(y)));
+            }
+            for (int x = 0; x < w; ++x) {
+                QVERIFY2(img.pixel(x, 0) == (x < w - dot ? white : black),
+                         qPrintable(QString::number(x)));
+                QVERIFY2(img.pixel(x, h - 1) == black, qPrintable(QString::number(x)));
+            }
+            QVERIFY(img.pixel(dot, dot) != white && img.pixel(w - 1 - dot, h - 1 - dot) != black);
+
+            // Every dot of the grid and of the glyphs is dot x dot device pixels, set off by black
+            // (the last grid row touches the window's own green below it).
+            const QRgb lit = qRgb(0, 255, 0);
+            const int top = qFloor(ratio * 1 + 1e-6);
+            const int bottom = qFloor(ratio * 16 + 1e-6);
+            const int left = qFloor(ratio * 1 + 1e-6);
+            const int right = qFloor(ratio * 87 + 1e-6);
+            int dots = 0;
+            for (int y = top; y < bottom; ++y) {
+                for (int x = left; x < right; ++x) {
+                    const QRgb c = img.pixel(x, y);
+                    if ((c != darkGreen && c != lit) || img.pixel(x - 1, y) == c ||
+                        img.pixel(x, y - 1) == c)
+                        continue;
+                    const QString at = QStringLiteral("dot at %1,%2").arg(x).arg(y);
+                    ++dots;
+                    for (int i = 0; i < dot; ++i) {
+                        for (int j = 0; j < dot; ++j)
+                            QVERIFY2(img.pixel(x + i, y + j) == c, qPrintable(at));
+                        QVERIFY2(img.pixel(x + dot, y + i) == black, qPrintable(at));
+                        QVERIFY2(y + dot >= bottom || img.pixel(x + i, y + dot) == black,
+                                 qPrintable(at));
+                    }
+                }
+            }
+            // 43 x 8 grid dots less the 4 x 5 x 8 + 8 the cells cover, and the cells' 4 x 35 + 7.
+            QCOMPARE(dots, 43 * 8 - 4 * 5 * 8 - 8 + 4 * 35 + 7);
+        }
     }
 
     void emptyCellsShowTheGrid() {
@@ -184,6 +260,25 @@ private slots:
         time.text = QStringLiteral("13:00:00");
         tick();
         QCOMPARE(strip(), QStringLiteral("_1 00"));
+    }
+
+    void nextTickComesJustAfterTheNextSecond_data() {
+        QTest::addColumn<int>("toNextSecond");
+        QTest::newRow("on time") << 995;
+        QTest::newRow("850 ms late") << 150;
+        QTest::newRow("just before the second turns") << 3;
+        QTest::newRow("a whole second late") << 1000;
+    }
+
+    void nextTickComesJustAfterTheNextSecond() {
+        QFETCH(int, toNextSecond);
+        time.toNextSecond = toNextSecond;
+        tick();
+        auto* timer = clock->findChild<QTimer*>("Timer1");
+        QVERIFY(timer->isActive());
+        QVERIFY2(timer->remainingTime() > toNextSecond - 10 &&
+                     timer->remainingTime() <= toNextSecond + 10,
+                 qPrintable(QString::number(timer->remainingTime())));
     }
 
     void colonBlinks() {

@@ -7,12 +7,13 @@
 #include <QTest>
 #include <QTimer>
 
-// The stopwatch on labels of its own, ticked by hand.
+// The stopwatch on labels of its own, with a clock the test moves.
 struct Bench {
     CommandLabel Label4, Label5, lblH, lblM, lblS;
     QTimer Timer3;
     FakeSoundPlayer sound;
-    Stopwatch stopwatch{{&Label4, &Label5, &lblH, &lblM, &lblS, &Timer3}, sound, nullptr};
+    FakeUptimeClock clock;
+    Stopwatch stopwatch{{&Label4, &Label5, &lblH, &lblM, &lblS, &Timer3}, sound, clock, nullptr};
 
     Bench() {
         Label4.setText(QStringLiteral("Start"));
@@ -22,9 +23,16 @@ struct Bench {
             l->setText(QStringLiteral("00"));
     }
     QString readout() const { return lblH.text() + ':' + lblM.text() + ':' + lblS.text(); }
-    void ticks(int count) {
-        for (int i = 0; i < count; ++i)
-            stopwatch.tick();
+    // Lets time pass, then delivers the tick the timer would.
+    void after(qint64 msecs) {
+        clock.now += msecs;
+        stopwatch.tick();
+    }
+    // The next tick is due just after the next whole second of the count.
+    void expectNextTickIn(int fromMs, int toMs) {
+        QVERIFY(Timer3.isActive());
+        QVERIFY2(Timer3.remainingTime() > fromMs && Timer3.remainingTime() <= toMs,
+                 qPrintable(QString::number(Timer3.remainingTime())));
     }
 };
 
@@ -34,51 +42,59 @@ class StopwatchTest : public QObject {
 private slots:
     void counting_data();
     void counting();
+    void everySecondForAnHourChimesOnce();
     void chimePlaysTheInstalledOrBundledRing();
     void startArmsAOneSecondPreciseTimer();
-    void pauseAndResumeKeepTheCount();
+    void aStallOrSuspendLosesNoTime();
+    void pauseDropsTheStartedSecondOnly();
     void stopWhilePausedClears();
     void pauseDoesNothingBeforeStart();
 };
 
 void StopwatchTest::counting_data() {
-    QTest::addColumn<QString>("from");
-    QTest::addColumn<int>("ticks");
-    QTest::addColumn<QString>("to");
+    QTest::addColumn<qint64>("elapsed");
+    QTest::addColumn<QString>("readout");
     QTest::addColumn<int>("chimes");
 
-    QTest::newRow("first second") << "00:00:00" << 1 << "00:00:01" << 0;
-    QTest::newRow("59 seconds") << "00:00:00" << 59 << "00:00:59" << 0;
-    QTest::newRow("a full minute") << "00:00:00" << 60 << "00:01:00" << 0;
-    QTest::newRow("the hour") << "00:59:59" << 1 << "01:00:00" << 1;
-    QTest::newRow("one second past the hour") << "00:59:59" << 2 << "01:00:01" << 1;
-    QTest::newRow("an hour of ticks") << "00:00:00" << 3600 << "01:00:00" << 1;
-    QTest::newRow("ten hours") << "09:59:59" << 1 << "10:00:00" << 1;
-    QTest::newRow("past 99 hours") << "99:59:59" << 1 << "100:00:00" << 1;
+    QTest::newRow("just short of a second") << qint64(999) << "00:00:00" << 0;
+    QTest::newRow("first second") << qint64(1000) << "00:00:01" << 0;
+    QTest::newRow("59 seconds") << qint64(59'500) << "00:00:59" << 0;
+    QTest::newRow("a full minute") << qint64(60'000) << "00:01:00" << 0;
+    QTest::newRow("the hour") << qint64(3'600'000) << "01:00:00" << 1;
+    QTest::newRow("ten hours at once") << qint64(36'000'000) << "10:00:00" << 1;
+    QTest::newRow("past 99 hours") << qint64(360'001'000) << "100:00:01" << 1;
 }
 
 void StopwatchTest::counting() {
-    QFETCH(QString, from);
-    QFETCH(int, ticks);
-    QFETCH(QString, to);
+    QFETCH(qint64, elapsed);
+    QFETCH(QString, readout);
     QFETCH(int, chimes);
 
     Bench b;
     b.stopwatch.startStopClicked();
-    const QStringList parts = from.split(':');
-    b.lblH.setText(parts[0]);
-    b.lblM.setText(parts[1]);
-    b.lblS.setText(parts[2]);
-    b.ticks(ticks);
-    QCOMPARE(b.readout(), to);
+    b.after(elapsed);
+    QCOMPARE(b.readout(), readout);
     QCOMPARE(b.sound.played.size(), chimes);
+}
+
+void StopwatchTest::everySecondForAnHourChimesOnce() {
+    Bench b;
+    b.stopwatch.startStopClicked();
+    for (int i = 0; i < 3599; ++i)
+        b.after(1000);
+    QCOMPARE(b.readout(), QStringLiteral("00:59:59"));
+    QCOMPARE(b.sound.played.size(), 0);
+    b.after(1000);
+    QCOMPARE(b.readout(), QStringLiteral("01:00:00"));
+    b.after(1000);
+    QCOMPARE(b.readout(), QStringLiteral("01:00:01"));
+    QCOMPARE(b.sound.played.size(), 1);
 }
 
 void StopwatchTest::chimePlaysTheInstalledOrBundledRing() {
     Bench b;
-    b.lblM.setText(QStringLiteral("59"));
-    b.lblS.setText(QStringLiteral("59"));
-    b.ticks(1);
+    b.stopwatch.startStopClicked();
+    b.after(3'600'000);
     QCOMPARE(b.sound.played.size(), 1);
     const QFileInfo file(b.sound.played.first());
     QCOMPARE(file.fileName(), QStringLiteral("CallRing.wav"));
@@ -91,39 +107,67 @@ void StopwatchTest::startArmsAOneSecondPreciseTimer() {
     auto* Timer3 = clock.findChild<QTimer*>(QStringLiteral("Timer3"));
     auto* Label4 = clock.findChild<CommandLabel*>(QStringLiteral("Label4"));
     auto* Label5 = clock.findChild<CommandLabel*>(QStringLiteral("Label5"));
+    auto* lblS = clock.findChild<CommandLabel*>(QStringLiteral("lblS"));
     QVERIFY(!Timer3->isActive());
     QVERIFY(!Label5->isEnabled());
 
     emit Label4->clicked();
     QVERIFY(Timer3->isActive());
-    QCOMPARE(Timer3->interval(), 1000);
+    QVERIFY(Timer3->remainingTime() > 990 && Timer3->remainingTime() <= 1005);
     QCOMPARE(Timer3->timerType(), Qt::PreciseTimer);
-    QVERIFY(!Timer3->isSingleShot());
     QVERIFY(Label5->isEnabled());
     QCOMPARE(Label4->text(), QStringLiteral("Stop"));
+
+    // The timer's tick reads the clock.
+    fakes.uptime.now += 1000;
+    QTRY_COMPARE_WITH_TIMEOUT(lblS->text(), QStringLiteral("01"), 2000);
+    QVERIFY(Timer3->isActive());
 }
 
-void StopwatchTest::pauseAndResumeKeepTheCount() {
+void StopwatchTest::aStallOrSuspendLosesNoTime() {
+    // Start, 5 s, then 20.3 s with no tick at all (a stopped process, a suspend).
     Bench b;
     b.stopwatch.startStopClicked();
-    b.ticks(10);
+    b.expectNextTickIn(990, 1005);
+    for (int i = 0; i < 5; ++i)
+        b.after(1000);
+    QCOMPARE(b.readout(), QStringLiteral("00:00:05"));
+    b.after(20'300);
+    QCOMPARE(b.readout(), QStringLiteral("00:00:25"));
+    // Back in step with the count's own seconds, 25.3 s in.
+    b.expectNextTickIn(690, 705);
+    // A tick that comes early shows nothing new and waits for the second.
+    b.after(600);
+    QCOMPARE(b.readout(), QStringLiteral("00:00:25"));
+    b.expectNextTickIn(90, 105);
+}
+
+void StopwatchTest::pauseDropsTheStartedSecondOnly() {
+    Bench b;
+    b.stopwatch.startStopClicked();
+    b.after(10'000);
+    // Paused 3.6 s later without a tick in between: those whole seconds still count.
+    b.clock.now += 3600;
     b.stopwatch.pauseClicked();
     QVERIFY(!b.Timer3.isActive());
+    QCOMPARE(b.readout(), QStringLiteral("00:00:13"));
     QCOMPARE(b.Label4.text(), QStringLiteral("Stop"));
     QCOMPARE(b.Label5.text(), QStringLiteral("Pause"));
-    QCOMPARE(b.readout(), QStringLiteral("00:00:10"));
 
+    // Time spent paused does not count; the count resumes with a fresh second.
+    b.clock.now += 50'000;
     b.stopwatch.pauseClicked();
-    QVERIFY(b.Timer3.isActive());
-    QVERIFY(b.Timer3.remainingTime() > 900);
-    b.ticks(1);
-    QCOMPARE(b.readout(), QStringLiteral("00:00:11"));
+    b.expectNextTickIn(990, 1005);
+    b.after(999);
+    QCOMPARE(b.readout(), QStringLiteral("00:00:13"));
+    b.after(1);
+    QCOMPARE(b.readout(), QStringLiteral("00:00:14"));
 }
 
 void StopwatchTest::stopWhilePausedClears() {
     Bench b;
     b.stopwatch.startStopClicked();
-    b.ticks(75);
+    b.after(75'000);
     b.stopwatch.pauseClicked();
     b.stopwatch.startStopClicked();
     QCOMPARE(b.readout(), QStringLiteral("00:00:00"));
@@ -133,7 +177,7 @@ void StopwatchTest::stopWhilePausedClears() {
 
     // Started again, it counts from zero.
     b.stopwatch.startStopClicked();
-    b.ticks(1);
+    b.after(1000);
     QCOMPARE(b.readout(), QStringLiteral("00:00:01"));
 }
 

@@ -6,6 +6,7 @@
 #include "fakes/FakeShell.h"
 #include "fakes/FakeSoundPlayer.h"
 #include "fakes/FakeTimeText.h"
+#include "fakes/FakeUptimeClock.h"
 #include "fakes/FakeWindowManager.h"
 #include "platform/Services.h"
 
@@ -18,6 +19,7 @@ struct FakeServices {
     FakeFileDialog files;
     FakeMixer mixer;
     FakeSoundPlayer sound;
+    FakeUptimeClock uptime;
 
     Services services() {
         Services s;
@@ -28,6 +30,7 @@ struct FakeServices {
         s.files = &files;
         s.mixer = &mixer;
         s.sound = &sound;
+        s.uptime = &uptime;
         return s;
     }
 };

@@ -7,5 +7,6 @@ class FakeTimeText : public TimeText {
 public:
     QString text = QStringLiteral("12:00:00 PM");
     QString currentTimeText() const override { return text; }
-    int msecsToNextSecond() const override { return 500; }
+    int toNextSecond = 500;
+    int msecsToNextSecond() const override { return toNextSecond; }
 };
