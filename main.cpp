@@ -1,6 +1,7 @@
 #include "clock/ClockWindow.h"
 #include "platform/Fonts.h"
 #include "platform/SessionPlatform.h"
+#include "platform/TerminationSignals.h"
 #include "version.h"
 
 #include <QApplication>
@@ -26,5 +27,7 @@ int main(int argc, char* argv[]) {
 
     ClockWindow clock(Services::system());
     QObject::connect(&clock, &ClockWindow::exitRequested, &app, &QApplication::quit);
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &app, &QApplication::quit);
     return app.exec();
 }

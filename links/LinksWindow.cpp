@@ -10,6 +10,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
 #include "platform/Twips.h"
+#include "platform/WindowManager.h"
 
 #include <QEvent>
 #include <QLineEdit>
@@ -140,7 +141,7 @@ LinksWindow::LinksWindow(ClockWindow& clock, CompanionWindows& companions, const
     , m_services(services) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Tempivo Links"));
-    setAttribute(Qt::WA_X11NetWmWindowTypeUtility);
+    m_services.windows->keepOffTaskbar(this);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFixedSize(Twips::toPx(ClientWidth) + 2 * borderPx, Twips::toPx(CollapsedHeight));
@@ -371,6 +372,12 @@ void LinksWindow::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), background);
     painter.setPen(borderColor);
     painter.drawRect(0, 0, width() - 1, height() - 1);
+}
+
+void LinksWindow::closeEvent(QCloseEvent* event) {
+    // Closed from outside (the window manager): unload as "X" does.
+    event->accept();
+    m_companions.unloadLinks();
 }
 
 void LinksWindow::mouseMoveEvent(QMouseEvent* event) {

@@ -55,6 +55,11 @@ void CommandLabel::mouseReleaseEvent(QMouseEvent* event) {
         emit clicked();
 }
 
+void CommandLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    m_pressed = false;
+    event->accept();
+}
+
 void CommandLabel::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
     emit pointerMoved();
