@@ -3,6 +3,7 @@
 #include "clock/ClockWindow.h"
 #include "clock/Colors.h"
 #include "clock/CompanionWindows.h"
+#include "platform/FittedLabel.h"
 #include "platform/Twips.h"
 #include "platform/WindowManager.h"
 #include "version.h"
@@ -10,7 +11,6 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 
@@ -99,7 +99,8 @@ AboutBox::AboutBox(ClockWindow& clock, CompanionWindows& companions, const Servi
     };
     int i = 0;
     for (const LabelLayout& l : labels) {
-        auto* label = new QLabel(texts[i++], Frame1);
+        auto* label = new FittedLabel(Frame1);
+        label->setText(texts[i++]);
         label->setObjectName(QLatin1String(l.name));
         label->setGeometry(Twips::rect(l.left, l.top, l.width, l.height));
         label->setFont(makeFont(l.family, l.pointSize, l.bold));

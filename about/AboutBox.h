@@ -6,7 +6,6 @@
 
 class ClockWindow;
 class CompanionWindows;
-class QLabel;
 class QPushButton;
 
 // The About box: product name and version, creator and contact, and OK. It is placed

@@ -153,6 +153,9 @@ void ClockWindow::buildPanel() {
         this->*(l.member) = label;
     }
     Label5->setEnabled(false);
+    // The bar's box runs on into the readout row: its ink ends a pixel above the digits'.
+    const int digitsTop = lblM->y() + lblM->inkRect().top();
+    Label6->setInkArea(QRect(0, 0, Label6->width(), digitsTop - 1 - Label6->y()));
 
     connect(lblMove, &CommandLabel::clicked, this, &ClockWindow::onMoveClicked);
     connect(lblExit, &CommandLabel::clicked, this, &ClockWindow::onExitClicked);

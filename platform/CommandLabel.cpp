@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 
 CommandLabel::CommandLabel(QWidget* parent)
-    : QLabel(parent) {
+    : FittedLabel(parent) {
     setAttribute(Qt::WA_NoMousePropagation);
     setMouseTracking(true);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);

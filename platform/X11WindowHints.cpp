@@ -17,8 +17,7 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
     return atom;
 }
 
-QList<xcb_atom_t> atomList(xcb_connection_t* connection, xcb_window_t window,
-                           xcb_atom_t property) {
+QList<xcb_atom_t> atomList(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property) {
     QList<xcb_atom_t> atoms;
     const xcb_get_property_cookie_t cookie =
         xcb_get_property(connection, 0, window, property, XCB_ATOM_ATOM, 0, 64);
