@@ -44,7 +44,7 @@ void QtWindowManager::startMove(QWidget* window) {
     QWindow* handle = window->windowHandle();
     if (QGuiApplication::mouseButtons() == Qt::LeftButton && handle && handle->startSystemMove())
         return;
-    // No window manager to hand the move to: follow the pointer ourselves.
+    // No window manager to hand the move to, or another button: follow the pointer ourselves.
     HandDrag::start(window);
 }
 
