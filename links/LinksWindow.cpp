@@ -268,6 +268,14 @@ void LinksWindow::buildEditor() {
         button->setObjectName(QLatin1String(name));
         button->setGeometry(Twips::rect(840, top, width, 195));
         button->setFont(captionFont);
+        // The stand-in face runs wider than the layout's: narrow the caption until the
+        // button's box holds it beside the indicator.
+        for (int stretch = 98; button->sizeHint().width() > button->width() && stretch >= 75;
+             stretch -= 2) {
+            QFont narrower = captionFont;
+            narrower.setStretch(stretch);
+            button->setFont(narrower);
+        }
         button->setAttribute(Qt::WA_NoMousePropagation);
         setColors(button, slotText, background);
         return button;

@@ -1,9 +1,13 @@
 #include "LinksTestSupport.h"
 #include "about/AboutBox.h"
 #include "clock/CompanionWindows.h"
+#include "platform/CaptionFrame.h"
 #include "platform/Fonts.h"
 
 #include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <functional>
 
 // Every caption of every window, drawn as laid out, shows all the ink it has when drawn
 // with room to spare, and no two captions' ink touches.
@@ -52,20 +56,51 @@ class CaptionsTest : public QObject {
         return pixels;
     }
 
-    static QList<QPoint> freeInk(const FittedLabel* label) {
-        const QColor background = backgroundOf(label);
-        const QFont font = label->drawnFont();
+    static QList<QPoint> freeInk(const QString& text, const QFont& font, const QColor& pen,
+                                 const QColor& background) {
         const QFontMetrics metrics(font);
-        QImage image(metrics.horizontalAdvance(label->text()) + 40, metrics.height() + 40,
+        QImage image(metrics.horizontalAdvance(text) + 40, metrics.height() + 40,
                      QImage::Format_RGB32);
         image.fill(background);
         QPainter painter(&image);
         painter.setFont(font);
-        painter.setPen(label->palette().color(QPalette::Active, label->foregroundRole()));
-        painter.drawText(image.rect().adjusted(20, 20, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-                         label->text());
+        painter.setPen(pen);
+        painter.drawText(image.rect().adjusted(20, 20, 0, 0), Qt::AlignLeft | Qt::AlignTop, text);
         painter.end();
         return inkOf(image, background);
+    }
+
+    static QList<QPoint> freeInk(const FittedLabel* label) {
+        return freeInk(label->text(), label->drawnFont(),
+                       label->palette().color(QPalette::Active, label->foregroundRole()),
+                       backgroundOf(label));
+    }
+
+    // A caption that a frame or a button draws itself: its ink is what changes when the
+    // caption is taken away.
+    static void checkDrawnCaption(QWidget* widget, const QString& caption,
+                                  const std::function<void(const QString&)>& setCaption,
+                                  const QColor& pen, const QColor& background) {
+        const QImage with = widget->grab().toImage();
+        setCaption(QString());
+        const QImage without = widget->grab().toImage();
+        setCaption(caption);
+        QRect shown;
+        for (int y = 0; y < with.height(); ++y) {
+            for (int x = 0; x < with.width(); ++x) {
+                // Where a frame's line gives way to the caption, only the caption's ink counts.
+                if (with.pixel(x, y) != without.pixel(x, y) && with.pixel(x, y) != background.rgb())
+                    shown |= QRect(x, y, 1, 1);
+            }
+        }
+        const QRect free = boundsOf(freeInk(caption, widget->font(), pen, background));
+        QVERIFY2(shown.size() == free.size(),
+                 qPrintable(QStringLiteral("%1 \"%2\" is cut: %3x%4 of %5x%6 shown")
+                                .arg(widget->objectName(), caption)
+                                .arg(shown.width())
+                                .arg(shown.height())
+                                .arg(free.width())
+                                .arg(free.height())));
     }
 
     void checkWindow(QWidget* window, const char* state) {
@@ -123,9 +158,25 @@ private slots:
         LinksWindow* links = clock.companions().linksWindow();
         links->Bigger(10);
         checkWindow(links, "links");
+        const QColor green(0, 128, 0);
+        for (auto* frame : links->findChildren<CaptionFrame*>()) {
+            checkDrawnCaption(
+                frame, frame->caption(), [frame](const QString& c) { frame->setCaption(c); },
+                QColor(0, 255, 255), green);
+        }
+        for (auto* option : links->findChildren<QRadioButton*>()) {
+            checkDrawnCaption(
+                option, option->text(), [option](const QString& c) { option->setText(c); },
+                QColor(255, 255, 128), green);
+        }
 
         clock.companions().showAbout();
-        checkWindow(clock.companions().aboutBox(), "about");
+        AboutBox* about = clock.companions().aboutBox();
+        checkWindow(about, "about");
+        auto* ok = about->findChild<QPushButton*>();
+        checkDrawnCaption(
+            ok, ok->text(), [ok](const QString& c) { ok->setText(c); },
+            ok->palette().color(QPalette::ButtonText), ok->palette().color(QPalette::Button));
     }
 };
 
