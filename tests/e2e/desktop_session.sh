@@ -5,6 +5,8 @@
 #   desktop_session.sh PATH_TO_TEMPIVO
 set -euo pipefail
 binary=$1
+# A sanitizer build checks for leaks when the program ends by itself, as it does here.
+export LSAN_OPTIONS="suppressions=$(cd "$(dirname "$0")" && pwd)/lsan-suppressions.txt${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
 work=$(mktemp -d)
 pids=()
