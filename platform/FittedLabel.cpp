@@ -36,7 +36,9 @@ FittedLabel::Placement FittedLabel::placement() const {
              stretch >= full * narrowestStretch / 100; --stretch) {
             p.font.setStretch(stretch);
             metrics = QFontMetrics(p.font);
-            ink = metrics.tightBoundingRect(caption);
+            // Narrowed glyphs are scaled, and their smoothed edge reaches a pixel past the
+            // tight bounds.
+            ink = metrics.tightBoundingRect(caption).adjusted(0, 0, 1, 0);
             if (ink.width() <= area.width())
                 break;
         }

@@ -9,33 +9,14 @@
 #include <QRadioButton>
 #include <functional>
 
-// Every caption of every window, drawn as laid out, shows all the ink it has when drawn
-// with room to spare, and no two captions' ink touches.
+// Every caption of every window, drawn as laid out, shows as much ink as it has when drawn with
+// room to spare, and no two labels' ink touches.
 class CaptionsTest : public QObject {
     Q_OBJECT
 
     LinksFixture fx;
-
-    struct Ink {
-        QList<QPoint> pixels; // window coordinates
-        QRect bounds;         // size of the ink, as drawn freely
-    };
-
-    static QColor backgroundOf(const FittedLabel* label) {
-        return label->autoFillBackground() ? label->palette().color(label->backgroundRole())
-                                           : QColor(1, 2, 3);
-    }
-
-    static QList<QPoint> inkOf(const QImage& image, const QColor& background) {
-        QList<QPoint> pixels;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                if (image.pixel(x, y) != background.rgb())
-                    pixels.append({x, y});
-            }
-        }
-        return pixels;
-    }
+    // Label ink drawn so far in the window under test, by label.
+    QHash<QPoint, QString> m_owner;
 
     static QRect boundsOf(const QList<QPoint>& pixels) {
         QRect r;
@@ -44,20 +25,15 @@ class CaptionsTest : public QObject {
         return r;
     }
 
-    static QList<QPoint> shownInk(FittedLabel* label, QWidget* window) {
-        const QColor background = backgroundOf(label);
-        QImage image(label->size(), QImage::Format_RGB32);
+    static QImage rendered(QWidget* widget, const QColor& background) {
+        QImage image(widget->size(), QImage::Format_RGB32);
         image.fill(background);
-        label->render(&image, {}, {}, QWidget::DrawChildren);
-        QList<QPoint> pixels = inkOf(image, background);
-        const QPoint offset = label->mapTo(window, QPoint());
-        for (QPoint& p : pixels)
-            p += offset;
-        return pixels;
+        widget->render(&image, {}, {}, QWidget::DrawWindowBackground | QWidget::DrawChildren);
+        return image;
     }
 
-    static QList<QPoint> freeInk(const QString& text, const QFont& font, const QColor& pen,
-                                 const QColor& background) {
+    static QRect freeInk(const QString& text, const QFont& font, const QColor& pen,
+                         const QColor& background) {
         const QFontMetrics metrics(font);
         QImage image(metrics.horizontalAdvance(text) + 40, metrics.height() + 40,
                      QImage::Format_RGB32);
@@ -67,67 +43,75 @@ class CaptionsTest : public QObject {
         painter.setPen(pen);
         painter.drawText(image.rect().adjusted(20, 20, 0, 0), Qt::AlignLeft | Qt::AlignTop, text);
         painter.end();
-        return inkOf(image, background);
-    }
-
-    static QList<QPoint> freeInk(const FittedLabel* label) {
-        return freeInk(label->text(), label->drawnFont(),
-                       label->palette().color(QPalette::Active, label->foregroundRole()),
-                       backgroundOf(label));
-    }
-
-    // A caption that a frame or a button draws itself: its ink is what changes when the
-    // caption is taken away.
-    static void checkDrawnCaption(QWidget* widget, const QString& caption,
-                                  const std::function<void(const QString&)>& setCaption,
-                                  const QColor& pen, const QColor& background) {
-        const QImage with = widget->grab().toImage();
-        setCaption(QString());
-        const QImage without = widget->grab().toImage();
-        setCaption(caption);
-        QRect shown;
-        for (int y = 0; y < with.height(); ++y) {
-            for (int x = 0; x < with.width(); ++x) {
-                // Where a frame's line gives way to the caption, only the caption's ink counts.
-                if (with.pixel(x, y) != without.pixel(x, y) && with.pixel(x, y) != background.rgb())
-                    shown |= QRect(x, y, 1, 1);
+        QRect r;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                if (image.pixel(x, y) != background.rgb())
+                    r |= QRect(x, y, 1, 1);
             }
         }
-        const QRect free = boundsOf(freeInk(caption, widget->font(), pen, background));
-        QVERIFY2(shown.size() == free.size(),
-                 qPrintable(QStringLiteral("%1 \"%2\" is cut: %3x%4 of %5x%6 shown")
-                                .arg(widget->objectName(), caption)
-                                .arg(shown.width())
-                                .arg(shown.height())
-                                .arg(free.width())
-                                .arg(free.height())));
+        return r;
     }
 
-    void checkWindow(QWidget* window, const char* state) {
-        QHash<QPoint, QString> owner;
+    // The caption's ink is what changes when the caption is taken away; where a frame's line
+    // gives way to the caption, only the caption's own pixels count.
+    static QList<QPoint> captionInk(QWidget* widget, const QString& caption,
+                                    const std::function<void(const QString&)>& setCaption,
+                                    const QColor& background) {
+        const QImage with = rendered(widget, background);
+        setCaption(QString());
+        const QImage without = rendered(widget, background);
+        setCaption(caption);
+        QList<QPoint> ink;
+        for (int y = 0; y < with.height(); ++y) {
+            for (int x = 0; x < with.width(); ++x) {
+                if (with.pixel(x, y) != without.pixel(x, y) && with.pixel(x, y) != background.rgb())
+                    ink.append({x, y});
+            }
+        }
+        return ink;
+    }
+
+    static bool checkCaption(QWidget* widget, const QString& caption, const QFont& font,
+                             const QColor& pen, const QColor& background,
+                             const std::function<void(const QString&)>& setCaption,
+                             QList<QPoint>* ink = nullptr) {
+        const QList<QPoint> shown = captionInk(widget, caption, setCaption, background);
+        const QRect free = freeInk(caption, font, pen, background);
+        const QRect bounds = boundsOf(shown);
+        if (ink)
+            *ink = shown;
+        if (bounds.size() == free.size())
+            return true;
+        qWarning("%s \"%s\" is cut: %dx%d of %dx%d shown", qPrintable(widget->objectName()),
+                 qPrintable(caption), bounds.width(), bounds.height(), free.width(), free.height());
+        return false;
+    }
+
+    void checkLabels(QWidget* window) {
+        m_owner.clear();
         for (FittedLabel* label : window->findChildren<FittedLabel*>()) {
             if (!label->isVisible() || label->text().isEmpty())
                 continue;
-            const QString name = QStringLiteral("%1 %2 \"%3\"")
-                                     .arg(QLatin1String(state), label->objectName(), label->text());
-            const QList<QPoint> shown = shownInk(label, window);
-            const QList<QPoint> free = freeInk(label);
-            QVERIFY2(shown.size() == free.size() && boundsOf(shown).size() == boundsOf(free).size(),
-                     qPrintable(QStringLiteral("%1 is cut: %2 of %3 ink pixels shown")
-                                    .arg(name)
-                                    .arg(shown.size())
-                                    .arg(free.size())));
-            for (const QPoint& p : shown) {
-                for (int dy = -1; dy <= 1; ++dy) {
-                    for (int dx = -1; dx <= 1; ++dx) {
-                        const QString other = owner.value(p + QPoint(dx, dy));
-                        QVERIFY2(other.isEmpty() || other == name,
-                                 qPrintable(name + QStringLiteral(" touches ") + other));
-                    }
+            const QColor background = label->autoFillBackground()
+                                          ? label->palette().color(label->backgroundRole())
+                                          : QColor(1, 2, 3);
+            QList<QPoint> ink;
+            QVERIFY(checkCaption(
+                label, label->text(), label->drawnFont(),
+                label->palette().color(label->foregroundRole()), background,
+                [label](const QString& c) { label->setText(c); }, &ink));
+            const QString name = label->objectName();
+            const QPoint offset = label->mapTo(window, QPoint());
+            for (const QPoint& p : ink) {
+                for (const QPoint d : {QPoint(-1, -1), QPoint(0, -1), QPoint(1, -1), QPoint(-1, 0),
+                                       QPoint(1, 0), QPoint(-1, 1), QPoint(0, 1), QPoint(1, 1)}) {
+                    const QString other = m_owner.value(p + offset + d, name);
+                    QVERIFY2(other == name, qPrintable(name + QStringLiteral(" touches ") + other));
                 }
             }
-            for (const QPoint& p : shown)
-                owner.insert(p, name);
+            for (const QPoint& p : ink)
+                m_owner.insert(p + offset, name);
         }
     }
 
@@ -144,39 +128,37 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&clock));
         QTest::mouseClick(clock.windowHandle(), Qt::LeftButton, {}, QPoint(80, 5));
         QCOMPARE(clock.height(), 194);
-        checkWindow(&clock, "idle");
+        checkLabels(&clock);
 
-        // Running: "Stop" has a descender, and Pause is enabled.
+        // Running: "Stop" has a descender and Pause is enabled; the commands lit are bold.
         auto* startStop = clock.findChild<CommandLabel*>(QStringLiteral("Label4"));
         QTest::mouseClick(startStop, Qt::LeftButton);
         QCOMPARE(startStop->text(), QStringLiteral("Stop"));
         for (const char* name : {"lblMove", "Label2", "Label7", "Label8", "lblExit"})
             clock.findChild<CommandLabel*>(QLatin1String(name))->setBold(true);
-        checkWindow(&clock, "lit");
+        checkLabels(&clock);
 
         clock.companions().showLinks();
         LinksWindow* links = clock.companions().linksWindow();
         links->Bigger(10);
-        checkWindow(links, "links");
+        checkLabels(links);
         const QColor green(0, 128, 0);
         for (auto* frame : links->findChildren<CaptionFrame*>()) {
-            checkDrawnCaption(
-                frame, frame->caption(), [frame](const QString& c) { frame->setCaption(c); },
-                QColor(0, 255, 255), green);
+            QVERIFY(checkCaption(frame, frame->caption(), frame->font(), QColor(0, 255, 255), green,
+                                 [frame](const QString& c) { frame->setCaption(c); }));
         }
         for (auto* option : links->findChildren<QRadioButton*>()) {
-            checkDrawnCaption(
-                option, option->text(), [option](const QString& c) { option->setText(c); },
-                QColor(255, 255, 128), green);
+            QVERIFY(checkCaption(option, option->text(), option->font(), QColor(255, 255, 128),
+                                 green, [option](const QString& c) { option->setText(c); }));
         }
 
         clock.companions().showAbout();
         AboutBox* about = clock.companions().aboutBox();
-        checkWindow(about, "about");
+        checkLabels(about);
         auto* ok = about->findChild<QPushButton*>();
-        checkDrawnCaption(
-            ok, ok->text(), [ok](const QString& c) { ok->setText(c); },
-            ok->palette().color(QPalette::ButtonText), ok->palette().color(QPalette::Button));
+        QVERIFY(checkCaption(ok, ok->text(), ok->font(), ok->palette().color(QPalette::ButtonText),
+                             ok->palette().color(QPalette::Button),
+                             [ok](const QString& c) { ok->setText(c); }));
     }
 };
 
