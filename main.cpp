@@ -4,6 +4,7 @@
 #include "platform/Fonts.h"
 #include "platform/SessionPlatform.h"
 #include "platform/SingleInstance.h"
+#include "platform/TerminationSignals.h"
 #include "version.h"
 
 #include <QApplication>
@@ -55,5 +56,7 @@ int main(int argc, char* argv[]) {
 
     ClockWindow clock(Services::system());
     QObject::connect(&clock, &ClockWindow::exitRequested, &app, &QApplication::quit);
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &app, &QApplication::quit);
     return app.exec();
 }

@@ -5,12 +5,14 @@
 #include "clock/CompanionWindows.h"
 #include "clock/DockPosition.h"
 #include "platform/ExactSize.h"
+#include "platform/FittedLabel.h"
 #include "platform/Twips.h"
+#include "platform/WindowManager.h"
 #include "version.h"
 
 #include <QCloseEvent>
 #include <QFrame>
-#include <QLabel>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
 
@@ -80,13 +82,14 @@ constexpr QPoint clientOrigin(1, 1);
 
 } // namespace
 
-AboutBox::AboutBox(ClockWindow& clock, CompanionWindows& companions, const Services&)
+AboutBox::AboutBox(ClockWindow& clock, CompanionWindows& companions, const Services& services)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
     , m_companions(companions) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("About"));
     setFixedSize(Twips::toPx(ClientWidth) + 2, Twips::toPx(ClientHeight) + 2);
     keepExactSize(this);
+    services.windows->keepOffTaskbar(this);
 
     auto* Frame1 = new TitledFrame(QStringLiteral("About box"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
@@ -99,7 +102,8 @@ AboutBox::AboutBox(ClockWindow& clock, CompanionWindows& companions, const Servi
     };
     int i = 0;
     for (const LabelLayout& l : labels) {
-        auto* label = new QLabel(texts[i++], Frame1);
+        auto* label = new FittedLabel(Frame1);
+        label->setText(texts[i++]);
         label->setObjectName(QLatin1String(l.name));
         label->setGeometry(Twips::rect(l.left, l.top, l.width, l.height));
         label->setFont(makeFont(l.family, l.pointSize, l.bold));
@@ -115,6 +119,7 @@ AboutBox::AboutBox(ClockWindow& clock, CompanionWindows& companions, const Servi
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(Twips::rect(1080, 1320, 855, 255));
     Command1->setFont(makeFont("Tahoma", 8.25, false));
+    Command1->setDefault(true);
     Command1->setFocus();
     connect(Command1, &QPushButton::clicked, this, [this] { m_companions.unloadAbout(); });
 
@@ -128,6 +133,20 @@ void AboutBox::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), Colors::darkGreen);
     painter.setPen(Colors::black);
     painter.drawRect(0, 0, width() - 1, height() - 1);
+}
+
+void AboutBox::keyPressEvent(QKeyEvent* event) {
+    // A plain window has no dialog keys of its own: Enter and Escape answer the box as OK does.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->accept();
+        Command1->click();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void AboutBox::closeEvent(QCloseEvent* event) {

@@ -6,7 +6,6 @@
 
 class ClockWindow;
 class CompanionWindows;
-class QLabel;
 class QPushButton;
 
 // The About box: product name and version, creator and contact, and OK. It is placed
@@ -25,6 +24,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -78,9 +78,7 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
     setWindowFlag(Qt::WindowDoesNotAcceptFocus);
-    // A utility window stays off the taskbar. Qt::Tool would do the same, but on X11
-    // it makes Qt lose track of the window's position after the first show.
-    setAttribute(Qt::WA_X11NetWmWindowTypeUtility);
+    m_services.windows->keepOffTaskbar(this);
 
     buildStrip();
     buildPanel();
@@ -169,6 +167,9 @@ void ClockWindow::buildPanel() {
         this->*(l.member) = label;
     }
     Label5->setEnabled(false);
+    // The bar's box runs on into the readout row: its ink ends a pixel above the digits'.
+    const int digitsTop = lblM->y() + lblM->inkRect().top();
+    Label6->setInkArea(QRect(0, 0, Label6->width(), digitsTop - 1 - Label6->y()));
 
     connect(lblMove, &CommandLabel::clicked, this, &ClockWindow::onMoveClicked);
     connect(lblExit, &CommandLabel::clicked, this, &ClockWindow::onExitClicked);
@@ -253,6 +254,17 @@ void ClockWindow::paintEvent(QPaintEvent* event) {
 void ClockWindow::mousePressEvent(QMouseEvent* event) {
     event->accept();
     onSurfacePressed();
+}
+
+void ClockWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double-click is not another press.
+    event->accept();
+}
+
+void ClockWindow::closeEvent(QCloseEvent* event) {
+    // Closed from outside (a taskbar, a pager, the window manager): end as Exit does.
+    event->accept();
+    emit exitRequested();
 }
 
 void ClockWindow::mouseMoveEvent(QMouseEvent* event) {

@@ -21,3 +21,8 @@ void GlyphCell::mousePressEvent(QMouseEvent* event) {
     event->accept();
     emit pressed();
 }
+
+void GlyphCell::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double-click is not another press.
+    event->accept();
+}

@@ -12,6 +12,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
 #include "platform/Twips.h"
+#include "platform/WindowManager.h"
 
 #include <QEvent>
 #include <QLineEdit>
@@ -142,7 +143,7 @@ LinksWindow::LinksWindow(ClockWindow& clock, CompanionWindows& companions, const
     , m_services(services) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Tempivo Links"));
-    setAttribute(Qt::WA_X11NetWmWindowTypeUtility);
+    m_services.windows->keepOffTaskbar(this);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFixedSize(Twips::toPx(ClientWidth) + 2 * borderPx, Twips::toPx(CollapsedHeight));
@@ -270,6 +271,14 @@ void LinksWindow::buildEditor() {
         button->setObjectName(QLatin1String(name));
         button->setGeometry(Twips::rect(840, top, width, 195));
         button->setFont(captionFont);
+        // The stand-in face runs wider than the layout's: narrow the caption until the
+        // button's box holds it beside the indicator.
+        for (int stretch = 98; button->sizeHint().width() > button->width() && stretch >= 75;
+             stretch -= 2) {
+            QFont narrower = captionFont;
+            narrower.setStretch(stretch);
+            button->setFont(narrower);
+        }
         button->setAttribute(Qt::WA_NoMousePropagation);
         setColors(button, slotText, background);
         return button;
@@ -375,6 +384,12 @@ void LinksWindow::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), background);
     painter.setPen(borderColor);
     painter.drawRect(0, 0, width() - 1, height() - 1);
+}
+
+void LinksWindow::closeEvent(QCloseEvent* event) {
+    // Closed from outside (the window manager): unload as "X" does.
+    event->accept();
+    m_companions.unloadLinks();
 }
 
 void LinksWindow::mouseMoveEvent(QMouseEvent* event) {

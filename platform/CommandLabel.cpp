@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 
 CommandLabel::CommandLabel(QWidget* parent)
-    : QLabel(parent) {
+    : FittedLabel(parent) {
     setAttribute(Qt::WA_NoMousePropagation);
     setMouseTracking(true);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -53,6 +53,11 @@ void CommandLabel::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     if (click)
         emit clicked();
+}
+
+void CommandLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    m_pressed = false;
+    event->accept();
 }
 
 void CommandLabel::mouseMoveEvent(QMouseEvent* event) {

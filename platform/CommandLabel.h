@@ -1,11 +1,12 @@
 #pragma once
 
-#include <QLabel>
+#include "platform/FittedLabel.h"
 
 // A text label that takes part in pointer handling: it reports pointer moves
 // over itself and clicks (left button pressed and released over it), and never
-// lets a press or a move through to the window behind it.
-class CommandLabel : public QLabel {
+// lets a press or a move through to the window behind it. The second press of a
+// double-click is no press: a double-click is one click.
+class CommandLabel : public FittedLabel {
     Q_OBJECT
 public:
     explicit CommandLabel(QWidget* parent = nullptr);
@@ -24,6 +25,7 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:

@@ -1,8 +1,32 @@
 #include "platform/HandDrag.h"
 #include "platform/WindowManager.h"
+#include "platform/X11WindowHints.h"
 
+#include <QEvent>
+#include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
+
+namespace {
+
+// Sets the window's hints each time it is shown: the native window exists by then and is
+// not mapped yet, and a window loaded afresh gets a new native window.
+class TaskbarExclusion : public QObject {
+public:
+    explicit TaskbarExclusion(QWidget* window)
+        : QObject(window) {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            X11WindowHints::markAsUtility(static_cast<QWidget*>(watched)->windowHandle());
+        return false;
+    }
+};
+
+} // namespace
 
 void QtWindowManager::setTopmost(QWidget* window, bool onTop) {
     if (window->testAttribute(Qt::WA_WState_Created) && window->isVisible() &&
@@ -15,9 +39,15 @@ void QtWindowManager::setTopmost(QWidget* window, bool onTop) {
 }
 
 void QtWindowManager::startMove(QWidget* window) {
+    // The window manager's move follows the left button only: a move begun with another
+    // button would go on after its release, until the next left click.
     QWindow* handle = window->windowHandle();
-    if (handle && handle->startSystemMove())
+    if (QGuiApplication::mouseButtons() == Qt::LeftButton && handle && handle->startSystemMove())
         return;
-    // No window manager to hand the move to: follow the pointer ourselves.
+    // No window manager to hand the move to, or another button: follow the pointer ourselves.
     HandDrag::start(window);
+}
+
+void QtWindowManager::keepOffTaskbar(QWidget* window) {
+    new TaskbarExclusion(window);
 }

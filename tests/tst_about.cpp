@@ -24,6 +24,7 @@ private slots:
     void showsItsTexts();
     void opensOnceAndStaysPut();
     void okClosesAndTheNextOpeningPlacesAnew();
+    void keysAndCloseRequestsAnswerAsOk();
     void foldingCloses();
     void aboutAndLinksCloseEachOther();
 
@@ -125,6 +126,21 @@ void AboutTest::okClosesAndTheNextOpeningPlacesAnew() {
     clickAbout();
     QVERIFY(about());
     QCOMPARE(about()->pos(), QPoint(289, 244));
+}
+
+void AboutTest::keysAndCloseRequestsAnswerAsOk() {
+    for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Escape), 0}) {
+        clickAbout();
+        QPointer<AboutBox> box = about();
+        auto* ok = box->findChild<QPushButton*>(QStringLiteral("Command1"));
+        QVERIFY(ok->isDefault());
+        if (key)
+            QTest::keyClick(ok, Qt::Key(key));
+        else
+            box->close();
+        QVERIFY2(!about(), qPrintable(QString::number(key, 16)));
+        QTRY_VERIFY(!box);
+    }
 }
 
 void AboutTest::foldingCloses() {

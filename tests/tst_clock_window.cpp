@@ -381,6 +381,31 @@ private slots:
         connect(clock.get(), &ClockWindow::exitRequested, this, [&] { ++requests; });
         QTest::mouseClick(label("lblExit"), Qt::LeftButton);
         QCOMPARE(requests, 1);
+        // A close request from outside (a taskbar, the window manager) does the same.
+        clock->close();
+        QCOMPARE(requests, 2);
+    }
+
+    void aDoubleClickIsOnePressAndOneClick() {
+        // As the window system delivers it: the second press comes as a double-click.
+        auto doubleClick = [](QWidget* target, QPoint at) {
+            QTest::mousePress(target, Qt::LeftButton, {}, at);
+            QTest::mouseRelease(target, Qt::LeftButton, {}, at);
+            QTest::mouseDClick(target, Qt::LeftButton, {}, at);
+            QTest::mouseRelease(target, Qt::LeftButton, {}, at);
+        };
+        doubleClick(clock.get(), {80, 10});
+        QCOMPARE(clock->height(), 194);
+        doubleClick(cell("min"), {1, 1});
+        QCOMPARE(clock->height(), 18);
+
+        press(clock.get(), Qt::LeftButton, {80, 10});
+        doubleClick(label("Label4"), {2, 2});
+        QCOMPARE(label("Label4")->text(), QStringLiteral("Stop"));
+        const qsizetype volumeWrites = fakes.mixer.writes.size();
+        doubleClick(label("Label2"), {2, 2});
+        QCOMPARE(fakes.mixer.writes.size(), volumeWrites + 1);
+        QCOMPARE(windows.moves, 0);
     }
 };
 

@@ -261,6 +261,9 @@ void LinksWindowTest::closeCommandUnloads() {
     // Reopening starts with the editor hidden.
     QVERIFY(f.openLinks());
     QCOMPARE(f.links()->height(), 204);
+    // A close request from outside unloads it the same way.
+    f.links()->close();
+    QVERIFY(!f.links());
 }
 
 void LinksWindowTest::launching_data() {
