@@ -160,12 +160,12 @@ private slots:
         LinkStore::WriteIni(file, "Configuration", "No10T", "  Mail  ");
         LinkStore::WriteIni(file, "Configuration", "No10A", longAddress);
         LinkStore::WriteIni(file, "Configuration", "No10S", "URL");
-        QCOMPARE(LinkStore::ReadIni(file, "Configuration", "No10T", "x"), QString("Mail"));
+        QCOMPARE(LinkStore::ReadIni(file, "Configuration", "No10T", "x"), QString("  Mail  "));
         QCOMPARE(LinkStore::ReadIni(file, "Configuration", "No10A", "x"), longAddress.first(254));
         QCOMPARE(LinkStore::ReadIni(file, "Configuration", "No10S", "x"), QString("URL"));
         QCOMPARE(LinkStore::ReadIni(file, "Configuration", "No9S", "x"),
                  QString("Computer program"));
-        QVERIFY(get(file).endsWith("No10T=  Mail  \r\nNo10A=" + longAddress.toUtf8() +
+        QVERIFY(get(file).endsWith("No10T=\"  Mail  \"\r\nNo10A=" + longAddress.toUtf8() +
                                    "\r\nNo10S=URL\r\n"));
     }
 };

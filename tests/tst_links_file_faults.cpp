@@ -2,6 +2,7 @@
 #include "LinksTestSupport.h"
 
 #include "platform/Fonts.h"
+#include "platform/Twips.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -169,12 +170,14 @@ void LinksFileFaultsTest::badFile_data() {
     QTest::addColumn<QByteArray>("saved");
     QTest::addColumn<QByteArray>("erased");
     QTest::addColumn<QString>("loadMessage"); // part of the message each load shows, if any
+    QTest::addColumn<QString>("writeError");  // why Save and Erase fail, when they do
 
     const QByteArray fresh = LinksFixture::defaultText();
     auto plain = [](const char* name, const QByteArray& content, const QByteArray& saved,
                     const QByteArray& erased = {}) {
         QTest::newRow(name) << content << Plain << qint64(0) << true << saved
-                            << (erased.isNull() ? afterErase(saved) : erased) << QString();
+                            << (erased.isNull() ? afterErase(saved) : erased) << QString()
+                            << QString();
     };
 
     {
@@ -266,19 +269,20 @@ void LinksFileFaultsTest::badFile_data() {
     }
 
     auto refused = [](const char* name, const QByteArray& content, Setup setup, qint64 limit,
-                      const QString& loadMessage) {
+                      const QString& loadMessage, const QString& writeError) {
         QTest::newRow(name) << content << setup << limit << false << QByteArray() << QByteArray()
-                            << loadMessage;
+                            << loadMessage << writeError;
     };
     const QByteArray kept = LinksFixture::defaultWith(
         {{"No1T=\"[none]\"", "No1T=One"}, {"No3T=\"[none]\"", "No3T=Three"}});
-    refused("path is a folder", noFile, Folder, 0, "folder");
-    refused("unreadable file", kept, Unreadable, 0, QString());
-    refused("read-only file", kept, ReadOnlyFile, 0, QString());
-    refused("read-only folder", kept, ReadOnlyFolder, 0, QString());
-    refused("read-only folder, no file", noFile, ReadOnlyFolder, 0, "Could not create");
-    refused("disk full", kept, DiskFull, kept.size() / 2, QString());
-    refused("disk full, no file", noFile, DiskFull, 16, "Could not create");
+    const QString denied = QStringLiteral("Permission denied");
+    refused("path is a folder", noFile, Folder, 0, "folder", "Is a directory");
+    refused("unreadable file", kept, Unreadable, 0, QString(), denied);
+    refused("read-only file", kept, ReadOnlyFile, 0, QString(), denied);
+    refused("read-only folder", kept, ReadOnlyFolder, 0, QString(), denied);
+    refused("read-only folder, no file", noFile, ReadOnlyFolder, 0, "Could not create", denied);
+    refused("disk full", kept, DiskFull, kept.size() / 2, QString(), "File too large");
+    refused("disk full, no file", noFile, DiskFull, 16, "Could not create", "File too large");
 
     // The title grows past the limit, the address shrinks far more: Save stores the whole
     // link or nothing, never the address without its title.
@@ -286,8 +290,9 @@ void LinksFileFaultsTest::badFile_data() {
     const QByteArray growing =
         LinksFixture::defaultWith({{"No3T=\"[none]\"", t}, {"No3A=\"none\"", a}});
     const QByteArray grown = afterSave(growing, t, a, "No3S=\"Computer program\"");
-    QTest::newRow("disk fills during Save") << growing << DiskFull << qint64(growing.size() + 4)
-                                            << true << grown << afterErase(grown) << QString();
+    QTest::newRow("disk fills during Save")
+        << growing << DiskFull << qint64(growing.size() + 4) << true << grown << afterErase(grown)
+        << QString() << QString();
 }
 
 void LinksFileFaultsTest::badFile() {
@@ -298,6 +303,7 @@ void LinksFileFaultsTest::badFile() {
     QFETCH(QByteArray, saved);
     QFETCH(QByteArray, erased);
     QFETCH(QString, loadMessage);
+    QFETCH(QString, writeError);
 
     const QString path = LinksFixture::configPath();
     if (content != noFile)
@@ -360,15 +366,25 @@ void LinksFileFaultsTest::badFile() {
             QVERIFY(image.pixel(x, y) != qRgb(255, 0, 0));
     }
 
-    const QString oldTitle = f.child("lbl3")->text();
     saveSlot3();
     QVERIFY(f.links());
     QVERIFY(QTest::qWaitForWindowExposed(f.links()));
     QCOMPARE(stateNow(), writable ? saved : before);
-    // The reload shows what the file holds.
-    QCOMPARE(f.child("lbl3")->text(), writable ? QStringLiteral("New title") : oldTitle);
-
-    openEditor(3);
+    if (writable) {
+        // The reload shows what the file holds.
+        QCOMPARE(f.child("lbl3")->text(), QStringLiteral("New title"));
+        openEditor(3);
+    } else {
+        // A failed Save says why and keeps the editor open with what was typed.
+        QCOMPARE(f.messages.shown.last().caption, "Error");
+        const QString expected = "Could not save link 3: " + writeError + " (";
+        QVERIFY2(f.messages.shown.last().text.startsWith(expected) &&
+                     f.messages.shown.last().text.contains(configFolder()),
+                 qPrintable(f.messages.shown.last().text));
+        QCOMPARE(f.links()->height(), Twips::toPx(LinksWindow::ExpandedHeight));
+        QCOMPARE(text("Text1")->text(), QStringLiteral("New title"));
+        QCOMPARE(text("Text2")->text(), QStringLiteral("/new prog"));
+    }
     QCOMPARE(text("Text1")->text().size() <= 254, true);
     clickOn(f.child("Label15"));
     QVERIFY(f.links());
@@ -376,12 +392,20 @@ void LinksFileFaultsTest::badFile() {
     QCOMPARE(stateNow(), writable ? erased : before);
     QVERIFY(f.clock->isVisible());
 
-    // Three loads: the first, and the reloads after Save and Erase.
+    // A load message comes with each load: the first, and the reloads after a Save and an
+    // Erase that worked.
+    QList<FakeMessageBox::Shown> loads = f.messages.shown;
+    if (!writable) {
+        QCOMPARE(loads.size(), loadMessage.isEmpty() ? 2 : 3);
+        QVERIFY2(loads.takeLast().text.startsWith("Could not erase link 3: " + writeError),
+                 qPrintable(f.messages.shown.last().text));
+        loads.removeLast();
+    }
     if (loadMessage.isEmpty()) {
-        QVERIFY(f.messages.shown.isEmpty());
+        QVERIFY(loads.isEmpty());
     } else {
-        QCOMPARE(f.messages.shown.size(), 3);
-        for (const FakeMessageBox::Shown& shown : f.messages.shown) {
+        QCOMPARE(loads.size(), writable ? 3 : 1);
+        for (const FakeMessageBox::Shown& shown : loads) {
             QCOMPARE(shown.caption, "Error");
             QVERIFY2(shown.text.contains(path) && shown.text.contains(loadMessage),
                      qPrintable(shown.text));
@@ -407,8 +431,9 @@ void LinksFileFaultsTest::changedByAnotherProgram_data() {
     QTest::newRow("edited in place before Save") << EditInPlace << false << "[none]" << saved;
     QTest::newRow("replaced by rename before Save")
         << ReplaceByRename << false << "[none]" << saved;
+    // The other links come back as they are after loading, not as "[inside error]".
     QTest::newRow("deleted before Save")
-        << Delete << false << "[none]" << appendedSection(QByteArray());
+        << Delete << false << "[none]" << defaultAfterSave(LinksFixture::defaultText());
 }
 
 void LinksFileFaultsTest::changedByAnotherProgram() {
@@ -454,7 +479,7 @@ void LinksFileFaultsTest::changedByAnotherProgram() {
     QCOMPARE(LinksFixture::readConfig(), saved);
     QVERIFY(f.messages.shown.isEmpty());
     QCOMPARE(f.child("lbl3")->text(), "New title");
-    QCOMPARE(f.child("lbl5")->text(), change == Delete ? "[inside error]" : "Theirs");
+    QCOMPARE(f.child("lbl5")->text(), change == Delete ? "[none]" : "Theirs");
 }
 
 QTEST_MAIN(LinksFileFaultsTest)
