@@ -406,7 +406,7 @@ bool update(const QString& path, const Change& change, QString* errorText) {
             return failed(errorText, QStringLiteral("Not a regular file"), target);
         // The write bits are checked as well because root may replace a file nobody may write.
         if (!(status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) ||
-            ::access(targetName.constData(), W_OK) != 0)
+            ::faccessat(AT_FDCWD, targetName.constData(), W_OK, AT_EACCESS) != 0)
             return failed(errorText, systemError(EACCES), target);
         QFile file(target);
         if (!file.open(QIODevice::ReadOnly))
