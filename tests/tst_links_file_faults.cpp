@@ -13,7 +13,10 @@
 #include <QTextDocument>
 #include <QToolTip>
 
+#include <QProcess>
+
 #include <optional>
+#include <poll.h>
 
 // The links window on settings files that are damaged, huge, out of reach or changed behind
 // its back: it stays up, and the file afterwards is the old one or the new one, never a mix.
@@ -43,6 +46,10 @@ private slots:
     void badFile();
     void changedByAnotherProgram_data();
     void changedByAnotherProgram();
+    void savedAsTyped_data();
+    void savedAsTyped();
+    void twoProcessesSaveTwoSlots();
+    void noHome();
 
 private:
     void openEditor(int slot);
@@ -482,5 +489,127 @@ void LinksFileFaultsTest::changedByAnotherProgram() {
     QCOMPARE(f.child("lbl5")->text(), change == Delete ? "[none]" : "Theirs");
 }
 
-QTEST_MAIN(LinksFileFaultsTest)
+// What is saved is what shows, what runs, and what the editor shows again.
+void LinksFileFaultsTest::savedAsTyped_data() {
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("command");
+
+    QString longCommand = "/usr/bin/tool --keep=" + QString(300, 'k');
+    longCommand.truncate(289 - 10);
+    QTest::newRow("longer than the store gives back")
+        << QString(300, 'T') << longCommand + " --dry-run";
+    QTest::newRow("quoted program path") << "Run"
+                                         << "\"/opt/my tools/run\" \"a b\"";
+    QTest::newRow("blanks around") << "  Mail  "
+                                   << " /usr/bin/mail ";
+}
+
+void LinksFileFaultsTest::savedAsTyped() {
+    QFETCH(QString, title);
+    QFETCH(QString, command);
+    f.start();
+    QVERIFY(f.openLinks());
+    openEditor(3);
+    clickOn(f.child<QRadioButton>("Option2"));
+    text("Text1")->clear();
+    QTest::keyClicks(text("Text1"), title);
+    text("Text2")->clear();
+    QTest::keyClicks(text("Text2"), command);
+    // The boxes take no more than the store gives back.
+    title.truncate(LinkStore::maxValueLength);
+    command.truncate(LinkStore::maxValueLength);
+    QCOMPARE(text("Text1")->text(), title);
+    QCOMPARE(text("Text2")->text(), command);
+    clickOn(f.child("Label13"));
+
+    QVERIFY(f.messages.shown.isEmpty());
+    QCOMPARE(f.child("lbl3")->text(), title);
+    clickOn(f.child("lbl3"));
+    QCOMPARE(f.shell.started, QStringList{command});
+    openEditor(3);
+    QCOMPARE(text("Text1")->text(), title);
+    QCOMPARE(text("Text2")->text(), command);
+}
+
+namespace {
+
+const char otherWriter[] = "--write-slot-7";
+
+// The other process: saves slot 7 over and over until its input ends, then prints the number
+// of its last save.
+int writeSlot7(const QString& path) {
+    int n = 0;
+    for (;; ++n) {
+        const QString title = QStringLiteral("Other %1").arg(n);
+        if (!LinkStore::WriteIniKeys(path, LinkStore::configSection,
+                                     {{"No7T", title}, {"No7A", "/other"}, {"No7S", "URL"}}))
+            return 1;
+        pollfd input{0, POLLIN, 0};
+        char byte = 0;
+        if (poll(&input, 1, 0) > 0 && read(0, &byte, 1) <= 0)
+            break;
+    }
+    std::printf("%d\n", n);
+    return 0;
+}
+
+} // namespace
+
+void LinksFileFaultsTest::twoProcessesSaveTwoSlots() {
+    f.start();
+    QVERIFY(f.openLinks());
+    QProcess other;
+    other.start(QCoreApplication::applicationFilePath(),
+                {QString::fromLatin1(otherWriter), LinksFixture::configPath()});
+    QVERIFY(other.waitForStarted());
+    QTRY_VERIFY(LinksFixture::readConfig().contains("No7T=Other"));
+
+    for (int n = 0; n < 20; ++n) {
+        openEditor(3);
+        text("Text1")->setText(QStringLiteral("Mine %1").arg(n));
+        text("Text2")->setText(QStringLiteral("/mine"));
+        clickOn(f.child("Label13"));
+    }
+    other.closeWriteChannel();
+    QVERIFY(other.waitForFinished(20000));
+    QCOMPARE(other.exitCode(), 0);
+    const QString last = QString::fromLatin1(other.readAllStandardOutput()).trimmed();
+
+    QVERIFY(f.messages.shown.isEmpty());
+    const QString path = LinksFixture::configPath();
+    QCOMPARE(LinkStore::ReadIni(path, LinkStore::configSection, "No3T", "-"), "Mine 19");
+    QCOMPARE(LinkStore::ReadIni(path, LinkStore::configSection, "No7T", "-"), "Other " + last);
+    QCOMPARE(LinkStore::ReadIni(path, LinkStore::configSection, "No5T", "-"), "[none]");
+}
+
+// With no home there is no place for the file: the window says so and shows no links.
+void LinksFileFaultsTest::noHome() {
+    const QByteArray home = qgetenv("HOME");
+    qunsetenv("HOME");
+    f.start();
+    LinksWindow* links = f.openLinks();
+    qputenv("HOME", home);
+    QVERIFY(links);
+    QCOMPARE(f.child("lbl1")->text(), "[inside error]");
+    QCOMPARE(f.messages.shown.size(), 1);
+    QVERIFY2(f.messages.shown.first().text.startsWith("Could not create the settings file: "),
+             qPrintable(f.messages.shown.first().text));
+    qunsetenv("HOME");
+    saveSlot3();
+    qputenv("HOME", home);
+    QCOMPARE(f.messages.shown.size(), 2);
+    QVERIFY(f.messages.shown.last().text.startsWith("Could not save link 3: "));
+    QCOMPARE(text("Text1")->text(), "New title");
+}
+
+int main(int argc, char* argv[]) {
+    if (argc == 3 && qstrcmp(argv[1], otherWriter) == 0)
+        return writeSlot7(QString::fromLocal8Bit(argv[2]));
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    LinksFileFaultsTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_links_file_faults.moc"
