@@ -10,7 +10,8 @@
 #include <utility>
 
 // Profile (INI) files read and written the way the Windows profile routines do it, so that files
-// stay interchangeable with them. Text crosses into the file in the locale's 8-bit encoding.
+// stay interchangeable with them. Text crosses into the file in the locale's 8-bit encoding
+// (UTF-8); read() also takes what Windows programs write in their own code page.
 namespace ProfileFile {
 
 // The longest value read() yields, in characters.
