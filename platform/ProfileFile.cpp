@@ -1,16 +1,20 @@
 #include "ProfileFile.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
+#include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace ProfileFile {
@@ -227,21 +231,48 @@ public:
         m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
         if (m_fd < 0)
             return failed(errorText, systemError(errno), path);
-        // Writes take milliseconds; a lock held far longer belongs to a stuck program.
-        QDeadlineTimer deadline(10000);
-        int pause = 1;
-        while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
-            if (errno != EWOULDBLOCK && errno != EINTR)
-                return failed(errorText, systemError(errno), path);
-            if (deadline.hasExpired())
-                return failed(errorText, QStringLiteral("Locked by another program"), path);
-            ::usleep(useconds_t(pause * 1000));
-            pause = qMin(pause * 2, 16);
+        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EWOULDBLOCK)
+            return failed(errorText, systemError(errno), path);
+
+        // Waiting in the kernel's queue gives each writer its turn, where trying again now and
+        // then loses every time to a writer that saves in a loop. The wait runs in a thread of
+        // its own so that a lock held for good cannot hold this one: writes take milliseconds.
+        auto wait = std::make_shared<Wait>();
+        wait->fd = m_fd;
+        std::thread([wait] {
+            int result = 0;
+            while ((result = ::flock(wait->fd, LOCK_EX)) != 0 && errno == EINTR) {
+            }
+            const std::lock_guard guard(wait->mutex);
+            if (wait->state == Wait::GivenUp) {
+                ::close(wait->fd);
+                return;
+            }
+            wait->error = result == 0 ? 0 : errno;
+            wait->state = Wait::Done;
+            wait->done.notify_one();
+        }).detach();
+        std::unique_lock guard(wait->mutex);
+        if (!wait->done.wait_for(guard, std::chrono::seconds(10),
+                                 [&] { return wait->state == Wait::Done; })) {
+            wait->state = Wait::GivenUp;
+            m_fd = -1; // closed by the waiting thread, which may still get the lock
+            return failed(errorText, QStringLiteral("Locked by another program"), path);
         }
-        return true;
+        return wait->error == 0 || failed(errorText, systemError(wait->error), path);
     }
 
 private:
+    struct Wait {
+        std::mutex mutex;
+        std::condition_variable done;
+        enum { Waiting, Done, GivenUp } state = Waiting;
+        int fd = -1;
+        int error = 0;
+    };
+
     int m_fd = -1;
 };
 
