@@ -1,11 +1,7 @@
 #include "LinkStore.h"
 
-#include "platform/ProfileFile.h"
-
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace LinkStore {
@@ -22,11 +18,36 @@ QByteArray defaultFileText() {
     return text;
 }
 
+const QString noHome =
+    QStringLiteral("Neither XDG_CONFIG_HOME nor HOME names a folder (an absolute path).");
+
+bool fail(QString* errorText, const QString& reason) {
+    if (errorText)
+        *errorText = reason;
+    return false;
+}
+
 } // namespace
 
 QString configFilePath() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/tempivo/config.ini");
+    // Qt takes a relative XDG_CONFIG_HOME as it is and a missing HOME as "/".
+    const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    const QString home = qEnvironmentVariable("HOME");
+    QString folder;
+    if (QDir::isAbsolutePath(configHome))
+        folder = configHome;
+    else if (QDir::isAbsolutePath(home))
+        folder = home + QStringLiteral("/.config");
+    else
+        return {};
+    // Test mode keeps the user's own settings out of the tests' way, as for Qt's own lookups
+    // (which put the folder under HOME).
+    if (QStandardPaths::isTestModeEnabled()) {
+        if (!QDir::isAbsolutePath(home))
+            return {};
+        folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    }
+    return QDir::cleanPath(folder + QStringLiteral("/tempivo/config.ini"));
 }
 
 QString keyName(int slot, char field) {
@@ -43,14 +64,24 @@ void WriteIni(const QString& file, const QString& section, const QString& key,
     WriteIniKeys(file, section, {{key, value}});
 }
 
-void WriteIniKeys(const QString& file, const QString& section,
-                  const QList<std::pair<QString, QString>>& values) {
-    QList<ProfileFile::KeyValue> oneLine = values;
-    for (auto& [key, value] : oneLine) {
+bool WriteIniKeys(const QString& file, const QString& section,
+                  const QList<std::pair<QString, QString>>& values, QString* errorText) {
+    if (file.isEmpty())
+        return fail(errorText, noHome);
+    QList<ProfileFile::KeyValue> stored = values;
+    for (auto& [key, value] : stored) {
         value.replace(QLatin1Char('\r'), QLatin1Char(' '));
         value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        value = ProfileFile::exactValue(value);
     }
-    ProfileFile::write(file, section, oneLine);
+    // Written first when missing, as the links window does at loading.
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    return ProfileFile::update(
+        file,
+        [&](const std::optional<QByteArray>& content) {
+            return ProfileFile::withValues(content.value_or(defaultFileText()), section, stored);
+        },
+        errorText);
 }
 
 bool isNormalFile(const QString& path) {
@@ -61,44 +92,30 @@ bool isNormalFile(const QString& path) {
 bool writeDefaultFile(const QString& path, QString* errorText) {
     if (isNormalFile(path))
         return true;
-    auto fail = [errorText](const QString& reason) {
-        if (errorText)
-            *errorText = reason;
-        return false;
-    };
+    if (path.isEmpty())
+        return fail(errorText, noHome);
 
     const QFileInfo info(path);
     if (info.isDir())
-        return fail(QStringLiteral("The path names a folder, not a file."));
+        return fail(errorText, QStringLiteral("The path names a folder, not a file."));
     if (info.exists() && !info.isFile())
-        return fail(QStringLiteral("The path names something that is not a regular file."));
+        return fail(errorText,
+                    QStringLiteral("The path names something that is not a regular file."));
     if (!QDir().mkpath(info.absolutePath()))
-        return fail(QStringLiteral("The folder %1 could not be created.")
-                        .arg(QDir::toNativeSeparators(info.absolutePath())));
+        return fail(errorText, QStringLiteral("The folder %1 could not be created.")
+                                   .arg(QDir::toNativeSeparators(info.absolutePath())));
 
-    const QByteArray text = defaultFileText();
-    if (info.exists()) {
-        // A hidden file is not seen as the settings file; the defaults go after its last byte.
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-            return fail(file.errorString());
-        if (file.write(text) != text.size() || !file.flush())
-            return fail(file.errorString());
-        return true;
-    }
-    // A new file appears whole or not at all.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    // commit() alone misses a failed last flush and would put a cut file in place.
-    if (file.write(text) != text.size() || !file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(reason);
-    }
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
+    const bool hidden = info.fileName().startsWith(QLatin1Char('.'));
+    // Looked at again under the lock: another process may have written the file meanwhile.
+    return ProfileFile::update(
+        path,
+        [&](const std::optional<QByteArray>& content) {
+            if (!content)
+                return defaultFileText();
+            // A hidden file is not seen as the settings file; the defaults go after its last byte.
+            return hidden ? *content + defaultFileText() : *content;
+        },
+        errorText);
 }
 
 } // namespace LinkStore

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ProfileFile.h"
+
 #include <QList>
 #include <QString>
 
@@ -11,7 +13,12 @@ namespace LinkStore {
 
 inline const QString configSection = QStringLiteral("Configuration");
 
-// $XDG_CONFIG_HOME/tempivo/config.ini; the one path every reader and writer uses.
+// The longest value the store gives back, in characters.
+inline constexpr int maxValueLength = ProfileFile::maxValueLength;
+
+// tempivo/config.ini in $XDG_CONFIG_HOME, or in $HOME/.config when that is unset, empty or not
+// an absolute path (the XDG base-directory rules); the one path every reader and writer uses.
+// Empty when HOME is no absolute path either: there is then no place for the file.
 QString configFilePath();
 
 // "No" + slot in decimal + field letter ('T', 'A' or 'S'), e.g. keyName(10, 'A') == "No10A".
@@ -22,14 +29,17 @@ QString keyName(int slot, char field);
 QString ReadIni(const QString& file, const QString& section, const QString& key,
                 const QString& defaultValue);
 
-// Stores value (CR and LF turned into blanks) under key in section; a refused write is ignored.
+// Stores value (CR and LF turned into blanks) under key in section, so that ReadIni gives it
+// back as it is (see ProfileFile::exactValue); a refused write is ignored.
 void WriteIni(const QString& file, const QString& section, const QString& key,
               const QString& value);
 
 // Stores several keys of section at once, each like WriteIni: the file gets all of them or,
-// when the write is refused, none, so that a link is never left half old and half new.
-void WriteIniKeys(const QString& file, const QString& section,
-                  const QList<std::pair<QString, QString>>& values);
+// when the write is refused, none, so that a link is never left half old and half new. A
+// missing file is first given the default text, so that the other links stay. False with the
+// reason in errorText when the file cannot be written.
+bool WriteIniKeys(const QString& file, const QString& section,
+                  const QList<std::pair<QString, QString>>& values, QString* errorText = nullptr);
 
 // True only for an existing regular file whose name does not start with "." (a folder is no file).
 bool isNormalFile(const QString& path);

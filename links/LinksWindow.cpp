@@ -85,11 +85,12 @@ QString readLink(int slot, char field, const QString& defaultValue) {
 }
 
 // Writes fields of one link together, so that a refused write leaves the whole link as it was.
-void writeLink(int slot, const QList<std::pair<char, QString>>& fields) {
+bool writeLink(int slot, const QList<std::pair<char, QString>>& fields, QString* errorText) {
     QList<std::pair<QString, QString>> values;
     for (const auto& [field, value] : fields)
         values.append({key(slot, field), value});
-    LinkStore::WriteIniKeys(LinkStore::configFilePath(), LinkStore::configSection, values);
+    return LinkStore::WriteIniKeys(LinkStore::configFilePath(), LinkStore::configSection, values,
+                                   errorText);
 }
 
 } // namespace
@@ -166,7 +167,10 @@ LinksWindow::LinksWindow(ClockWindow& clock, CompanionWindows& companions, const
         if (!LinkStore::writeDefaultFile(path, &reason)) {
             m_services.messages->showError(
                 nullptr, errorCaption,
-                QStringLiteral("Could not create the settings file \"%1\": %2").arg(path, reason));
+                path.isEmpty()
+                    ? QStringLiteral("Could not create the settings file: %1").arg(reason)
+                    : QStringLiteral("Could not create the settings file \"%1\": %2")
+                          .arg(path, reason));
         }
     }
     dock();
@@ -264,6 +268,8 @@ void LinksWindow::buildEditor() {
         box->setGeometry(Twips::rect(840, top, 1695, 315));
         box->setFont(makeFont("Times New Roman", 11.25));
         box->setAttribute(Qt::WA_NoMousePropagation);
+        // No longer than the store gives back, so that what is saved is what is used.
+        box->setMaxLength(LinkStore::maxValueLength);
         return box;
     };
     auto option = [&](const char* name, const char* text, int top, int width) {
@@ -478,8 +484,15 @@ void LinksWindow::onSaveClicked() {
     if (!EditSlot)
         return;
     const int slot = *EditSlot;
-    writeLink(slot,
-              {{'T', title}, {'A', address}, {'S', Option1->isChecked() ? urlType : programType}});
+    QString reason;
+    if (!writeLink(
+            slot,
+            {{'T', title}, {'A', address}, {'S', Option1->isChecked() ? urlType : programType}},
+            &reason)) {
+        // The editor stays as it is, so that nothing typed is lost.
+        showError(QStringLiteral("Could not save link %1: %2").arg(slot).arg(reason));
+        return;
+    }
     m_companions.reloadLinks();
 }
 
@@ -493,7 +506,11 @@ void LinksWindow::onEraseClicked() {
     if (!EditSlot)
         return;
     const int slot = *EditSlot;
-    writeLink(slot, {{'T', emptyTitle}, {'A', emptyAddress}});
+    QString reason;
+    if (!writeLink(slot, {{'T', emptyTitle}, {'A', emptyAddress}}, &reason)) {
+        showError(QStringLiteral("Could not erase link %1: %2").arg(slot).arg(reason));
+        return;
+    }
     m_companions.reloadLinks();
 }
 

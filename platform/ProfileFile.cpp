@@ -1,10 +1,21 @@
 #include "ProfileFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QStringDecoder>
 
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <mutex>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace ProfileFile {
 namespace {
@@ -174,6 +185,143 @@ QString limited(const QString& text) {
     return text.first(units);
 }
 
+// Windows-1252 for the bytes 0x80 to 0x9F; the rest of the page is Latin-1. The five bytes
+// Windows leaves undefined become the control characters of the same number, as Windows
+// itself turns them.
+constexpr char16_t windows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString decoded(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (!utf8.hasError())
+        return text;
+    text.resize(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const uchar byte = uchar(bytes[i]);
+        text[i] = (byte >= 0x80 && byte < 0xA0) ? QChar(windows1252High[byte - 0x80]) : QChar(byte);
+    }
+    return text;
+}
+
+QString systemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+bool failed(QString* errorText, const QString& reason, const QString& path) {
+    if (errorText)
+        *errorText = QStringLiteral("%1 (%2)").arg(reason, QDir::toNativeSeparators(path));
+    return false;
+}
+
+// An advisory lock on a file of its own beside the settings file: the settings file itself is
+// replaced on every write, so a lock on it would be lost with the old file. The kernel drops
+// the lock when its holder dies, so one left by a killed process never blocks; the lock file
+// stays.
+class WriteLock {
+public:
+    ~WriteLock() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+
+    bool lock(const QString& path, QString* errorText) {
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+        if (m_fd < 0)
+            return failed(errorText, systemError(errno), path);
+        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EWOULDBLOCK)
+            return failed(errorText, systemError(errno), path);
+
+        // Waiting in the kernel's queue gives each writer its turn, where trying again now and
+        // then loses every time to a writer that saves in a loop. The wait runs in a thread of
+        // its own so that a lock held for good cannot hold this one: writes take milliseconds.
+        auto wait = std::make_shared<Wait>();
+        wait->fd = m_fd;
+        std::thread([wait] {
+            int result = 0;
+            while ((result = ::flock(wait->fd, LOCK_EX)) != 0 && errno == EINTR) {
+            }
+            const std::lock_guard guard(wait->mutex);
+            if (wait->state == Wait::GivenUp) {
+                ::close(wait->fd);
+                return;
+            }
+            wait->error = result == 0 ? 0 : errno;
+            wait->state = Wait::Done;
+            wait->done.notify_one();
+        }).detach();
+        std::unique_lock guard(wait->mutex);
+        if (!wait->done.wait_for(guard, std::chrono::seconds(10),
+                                 [&] { return wait->state == Wait::Done; })) {
+            wait->state = Wait::GivenUp;
+            m_fd = -1; // closed by the waiting thread, which may still get the lock
+            return failed(errorText, QStringLiteral("Locked by another program"), path);
+        }
+        return wait->error == 0 || failed(errorText, systemError(wait->error), path);
+    }
+
+private:
+    struct Wait {
+        std::mutex mutex;
+        std::condition_variable done;
+        enum { Waiting, Done, GivenUp } state = Waiting;
+        int fd = -1;
+        int error = 0;
+    };
+
+    int m_fd = -1;
+};
+
+bool writeAll(int fd, const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0)
+            errno = ENOSPC;
+        if (n <= 0)
+            return false;
+        data += n;
+        left -= n;
+    }
+    return true;
+}
+
+QString temporaryPath(const QString& path) {
+    return path + QStringLiteral(".saving");
+}
+
+// Writes content to a temporary file beside path and renames it over path.
+bool replaceFile(const QString& path, const QByteArray& content, std::optional<mode_t> mode,
+                 QString* errorText) {
+    const QString temporary = temporaryPath(path);
+    const QByteArray temporaryName = QFile::encodeName(temporary);
+    const int fd = ::open(temporaryName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                          mode.value_or(0666));
+    if (fd < 0)
+        return failed(errorText, systemError(errno), temporary);
+    // The mode given to open() lost the bits the umask takes away; the file keeps its own.
+    int error = 0;
+    if ((mode && ::fchmod(fd, *mode) != 0) || !writeAll(fd, content) ||
+        // A full disk may show only now, when the data goes to it.
+        (::fsync(fd) != 0 && errno != EINVAL))
+        error = errno;
+    if (::close(fd) != 0 && errno != EINTR && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(temporaryName.constData(), QFile::encodeName(path).constData()) == 0)
+        return true;
+    if (error == 0)
+        error = errno;
+    ::unlink(temporaryName.constData());
+    return failed(errorText, systemError(error), path);
+}
+
 } // namespace
 
 std::optional<QByteArray> lookup(QByteArrayView content, QByteArrayView section,
@@ -237,58 +385,95 @@ QString read(const QString& path, const QString& section, const QString& key,
     const std::optional<QByteArray> value = lookup(file.readAll(), sectionName, keyName);
     if (!value)
         return fallback;
-    return limited(QString::fromLocal8Bit(*value));
+    return limited(decoded(*value));
 }
 
-bool write(const QString& path, const QString& section, const QString& key, const QString& value) {
-    return write(path, section, {{key, value}});
+QString exactValue(const QString& value) {
+    const qsizetype nul = value.indexOf(QChar(0));
+    const QString text = nul < 0 ? value : value.first(nul);
+    auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
+    auto quote = [](QChar c) { return c == QLatin1Char('"') || c == QLatin1Char('\''); };
+    const bool changedByReading =
+        !text.isEmpty() &&
+        (blank(text.front()) || blank(text.back()) ||
+         (text.size() >= 2 && quote(text.front()) && text.back() == text.front()));
+    return changedByReading ? QLatin1Char('"') + text + QLatin1Char('"') : text;
 }
 
-bool write(const QString& path, const QString& section, const QList<KeyValue>& values) {
+std::optional<QByteArray> withValues(const QByteArray& content, const QString& section,
+                                     const QList<KeyValue>& values) {
     const QByteArray sectionName = cleanName(section);
-    QList<std::pair<QByteArray, QByteArray>> lines;
+    QByteArray updated = content;
     for (const auto& [key, value] : values) {
         const QByteArray keyName = cleanName(key);
         const QByteArray bytes = beforeNul(value.toLocal8Bit()).toByteArray();
         if (!readableBack(sectionName, keyName) || bytes.contains('\r') || bytes.contains('\n'))
-            return false;
-        lines.append({keyName, bytes});
+            return std::nullopt;
+        updated = withValue(updated, sectionName, keyName, bytes);
     }
+    return updated;
+}
 
+bool update(const QString& path, const Change& change, QString* errorText) {
+    if (path.isEmpty())
+        return failed(errorText, QStringLiteral("No file name"), path);
     // Follow a symlink so that the link stays and its target gets the new content.
     const QFileInfo info(path);
-    const QFileInfo target(info.isSymLink() && info.exists() ? info.canonicalFilePath() : path);
-    QByteArray content;
-    const bool exists = target.exists();
-    if (exists) {
-        // Checked here as well because root may replace a file nobody may write.
-        constexpr QFileDevice::Permissions anyWrite =
-            QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-        if (!target.isFile() || !(target.permissions() & anyWrite))
-            return false;
-        QFile file(target.filePath());
+    const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
+    WriteLock lock;
+    if (!lock.lock(target + QStringLiteral(".lock"), errorText))
+        return false;
+    // Only the lock's holder writes the temporary file: one found now was left by a killed write.
+    ::unlink(QFile::encodeName(temporaryPath(target)).constData());
+
+    const QByteArray targetName = QFile::encodeName(target);
+    std::optional<QByteArray> content;
+    std::optional<mode_t> mode;
+    struct stat status {};
+    if (::stat(targetName.constData(), &status) == 0) {
+        if (S_ISDIR(status.st_mode))
+            return failed(errorText, systemError(EISDIR), target);
+        if (!S_ISREG(status.st_mode))
+            return failed(errorText, QStringLiteral("Not a regular file"), target);
+        // The write bits are checked as well because root may replace a file nobody may write.
+        if (!(status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) ||
+            ::faccessat(AT_FDCWD, targetName.constData(), W_OK, AT_EACCESS) != 0)
+            return failed(errorText, systemError(EACCES), target);
+        QFile file(target);
         if (!file.open(QIODevice::ReadOnly))
-            return false;
+            return failed(errorText, file.errorString(), target);
         content = file.readAll();
         if (file.error() != QFileDevice::NoError)
-            return false;
+            return failed(errorText, file.errorString(), target);
+        mode = status.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        return failed(errorText, systemError(errno), target);
     }
 
-    QByteArray updated = content;
-    for (const auto& [keyName, bytes] : lines)
-        updated = withValue(updated, sectionName, keyName, bytes);
-    if (exists && updated == content)
+    const std::optional<QByteArray> updated = change(content);
+    if (!updated)
+        return failed(errorText, QStringLiteral("Invalid name or value"), target);
+    if (content && *updated == *content)
         return true;
-    QSaveFile file(target.filePath());
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // Flushed here because commit() misses a failed last flush (a full disk) and would put
-    // the cut temporary file in place of the old one.
-    if (file.write(updated) != updated.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return replaceFile(target, *updated, mode, errorText);
+}
+
+bool write(const QString& path, const QString& section, const QString& key, const QString& value,
+           QString* errorText) {
+    return write(path, section, {{key, value}}, errorText);
+}
+
+bool write(const QString& path, const QString& section, const QList<KeyValue>& values,
+           QString* errorText) {
+    // Refused before anything is locked or read.
+    if (!withValues(QByteArray(), section, values))
+        return failed(errorText, QStringLiteral("Invalid name or value"), path);
+    return update(
+        path,
+        [&](const std::optional<QByteArray>& content) {
+            return withValues(content.value_or(QByteArray()), section, values);
+        },
+        errorText);
 }
 
 } // namespace ProfileFile

@@ -5,11 +5,13 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <utility>
 
 // Profile (INI) files read and written the way the Windows profile routines do it, so that files
-// stay interchangeable with them. Text crosses into the file in the locale's 8-bit encoding.
+// stay interchangeable with them. Text crosses into the file in the locale's 8-bit encoding
+// (UTF-8); read() also takes what Windows programs write in their own code page.
 namespace ProfileFile {
 
 // The longest value read() yields, in characters.
@@ -25,17 +27,39 @@ std::optional<QByteArray> lookup(QByteArrayView content, QByteArrayView section,
 QByteArray withValue(const QByteArray& content, QByteArrayView section, QByteArrayView key,
                      QByteArrayView value);
 
+// A value that is not valid UTF-8 is taken as Windows-1252, the code page Windows programs
+// write such files in.
 QString read(const QString& path, const QString& section, const QString& key,
              const QString& defaultValue);
 
-// Replaces the file at once (temporary file, then rename). False when the file cannot be read or
-// replaced, is read-only, or a name is empty or could not be read back (line breaks, a key with
-// "=" or starting with "[" or ";"), or the value holds a line break.
-bool write(const QString& path, const QString& section, const QString& key, const QString& value);
+// value as it must be written for read() to give it back unchanged: inside one more pair of
+// double quotes when reading would take blanks or a pair of quotes off it, else as it is.
+// Nothing after a NUL can be stored.
+QString exactValue(const QString& value);
+
+// Replaces the file with change(its content), or change(nullopt) when there is no file; writes
+// nothing when change gives the content back unchanged, and fails when it gives nullopt.
+// Every update holds an advisory lock (flock on path + ".lock") from reading to renaming, so
+// that writers take turns and none loses another's change; the new content goes to
+// path + ".saving" and is renamed over the file, so the file is never cut. On failure
+// errorText gets the reason and the path it concerns, e.g. "Permission denied (/x/config.ini)".
+using Change = std::function<std::optional<QByteArray>(const std::optional<QByteArray>& content)>;
+bool update(const QString& path, const Change& change, QString* errorText = nullptr);
+
+// Replaces the file at once (see update()). False when the file cannot be read or replaced, is
+// read-only, or a name is empty or could not be read back (line breaks, a key with "=" or
+// starting with "[" or ";"), or the value holds a line break.
+bool write(const QString& path, const QString& section, const QString& key, const QString& value,
+           QString* errorText = nullptr);
 
 using KeyValue = std::pair<QString, QString>;
 // Sets several keys of one section, in order, with one replacement of the file: afterwards the
 // file holds all of them or none. False as for the single write, when any one is refused.
-bool write(const QString& path, const QString& section, const QList<KeyValue>& values);
+bool write(const QString& path, const QString& section, const QList<KeyValue>& values,
+           QString* errorText = nullptr);
+
+// content with the values set in section as write() sets them; nullopt when one is refused.
+std::optional<QByteArray> withValues(const QByteArray& content, const QString& section,
+                                     const QList<KeyValue>& values);
 
 } // namespace ProfileFile

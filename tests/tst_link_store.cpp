@@ -1,3 +1,4 @@
+#include "FaultInjection.h"
 #include "TestFiles.h"
 #include "links/LinkStore.h"
 
@@ -33,6 +34,10 @@ using TestFiles::put;
 
 class TestLinkStore : public QObject {
     Q_OBJECT
+
+public:
+    enum Fault { None, ReadOnlyFile, OtherUsersFile, ReadOnlyFolder, DiskFull, KilledSave };
+    Q_ENUM(Fault)
 
 private:
     QTemporaryDir dir;
@@ -160,13 +165,136 @@ private slots:
         LinkStore::WriteIni(file, "Configuration", "No10T", "  Mail  ");
         LinkStore::WriteIni(file, "Configuration", "No10A", longAddress);
         LinkStore::WriteIni(file, "Configuration", "No10S", "URL");
-        QCOMPARE(LinkStore::ReadIni(file, "Configuration", "No10T", "x"), QString("Mail"));
+        QCOMPARE(LinkStore::ReadIni(file, "Configuration", "No10T", "x"), QString("  Mail  "));
         QCOMPARE(LinkStore::ReadIni(file, "Configuration", "No10A", "x"), longAddress.first(254));
         QCOMPARE(LinkStore::ReadIni(file, "Configuration", "No10S", "x"), QString("URL"));
         QCOMPARE(LinkStore::ReadIni(file, "Configuration", "No9S", "x"),
                  QString("Computer program"));
-        QVERIFY(get(file).endsWith("No10T=  Mail  \r\nNo10A=" + longAddress.toUtf8() +
+        QVERIFY(get(file).endsWith("No10T=\"  Mail  \"\r\nNo10A=" + longAddress.toUtf8() +
                                    "\r\nNo10S=URL\r\n"));
+    }
+
+    // What Save stores reads back as it was typed, or the save fails, says why and changes nothing.
+    void saveLink_data() {
+        QTest::addColumn<QByteArray>("before"); // null: no file, nor its folder
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QByteArray>("after"); // null: before, unchanged
+        QTest::addColumn<QString>("error");    // the start of the reason, when the save fails
+
+        auto saved = [](const QByteArray& title, const QByteArray& address) {
+            QByteArray text = defaultText;
+            const qsizetype t = text.indexOf("No3T=");
+            return text.replace(t, text.indexOf("\r\nNo4T=") - t,
+                                "No3T=" + title + "\r\nNo3A=" + address + "\r\nNo3S=URL");
+        };
+        const QString quoted = "\"/opt/my tools/run\" \"a b\"";
+        const QString full = "/" + QString(252, 'a') + " ";
+        const QByteArray d = defaultText;
+        QTest::newRow("quoted command")
+            << d << None << "Run" << quoted << saved("Run", '"' + quoted.toUtf8() + '"') << "";
+        QTest::newRow("blanks, single quotes") << d << None << " \tMail "
+                                               << "'y'" << saved("\" \tMail \"", "\"'y'\"") << "";
+        QTest::newRow("254 characters and the quotes")
+            << d << None << "T" << full << saved("T", '"' + full.toUtf8() + '"') << "";
+        QTest::newRow("no file: the default links first") << QByteArray() << None << "M"
+                                                          << "m" << saved("M", "m") << "";
+        QTest::newRow("left-overs of a killed save") << d << KilledSave << "M"
+                                                     << "m" << saved("M", "m") << "";
+        const QString denied = "Permission denied (";
+        QTest::newRow("read-only file") << d << ReadOnlyFile << "M"
+                                        << "m" << QByteArray() << denied;
+        QTest::newRow("file of another user") << d << OtherUsersFile << "M"
+                                              << "m" << QByteArray() << denied;
+        QTest::newRow("read-only folder") << d << ReadOnlyFolder << "M"
+                                          << "m" << QByteArray() << denied;
+        QTest::newRow("disk full") << d << DiskFull << "M"
+                                   << "m" << QByteArray() << "File too large (";
+    }
+
+    void saveLink() {
+        QFETCH(QByteArray, before);
+        QFETCH(Fault, fault);
+        QFETCH(QString, title);
+        QFETCH(QString, address);
+        QFETCH(QByteArray, after);
+        QFETCH(QString, error);
+        const QString folder = dir.filePath("save");
+        const QString file = folder + "/config.ini";
+        QDir(folder).removeRecursively();
+        if (!before.isNull()) {
+            QVERIFY(QDir().mkpath(folder));
+            put(file, before);
+        }
+        if (fault == KilledSave) {
+            put(file + ".saving", QByteArray(1 << 20, 'k'));
+            put(file + ".lock", "");
+        }
+        if (fault == ReadOnlyFile)
+            QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup));
+        if (fault == OtherUsersFile && chown(QFile::encodeName(file).constData(), 65534, 65534))
+            QSKIP("only root can give a file away");
+        if (fault == ReadOnlyFolder)
+            QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        std::optional<PermissionBitsApply> bits;
+        std::optional<FileSizeLimit> full;
+        if ((fault == ReadOnlyFolder || fault == OtherUsersFile) && !bits.emplace().ok())
+            QSKIP("cannot make permission bits apply to this process");
+        if (fault == DiskFull)
+            full.emplace(rlim_t(before.size() / 2));
+
+        QString reason;
+        const bool saved =
+            LinkStore::WriteIniKeys(file, LinkStore::configSection,
+                                    {{"No3T", title}, {"No3A", address}, {"No3S", "URL"}}, &reason);
+        full.reset();
+        bits.reset();
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        QCOMPARE(saved, error.isEmpty());
+        QVERIFY2(saved || (reason.startsWith(error) && reason.contains(folder)),
+                 qPrintable(reason));
+        QCOMPARE(get(file), after.isNull() ? before : after);
+        QCOMPARE(LinkStore::ReadIni(file, LinkStore::configSection, "No3A", "x"),
+                 saved ? address : "none");
+        QCOMPARE(LinkStore::ReadIni(file, LinkStore::configSection, "No3T", "x"),
+                 saved ? title : "[none]");
+        QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        files.removeOne("config.ini.lock");
+        QCOMPARE(files, QStringList{"config.ini"});
+    }
+
+    // The rules of the XDG base directories: never a path relative to the working folder.
+    void configFileLocation_data() {
+        QTest::addColumn<QByteArray>("configHome"); // XDG_CONFIG_HOME; null: unset
+        QTest::addColumn<QByteArray>("home");       // HOME; null: unset
+        QTest::addColumn<QString>("expected");      // empty: no place for the file
+        const QString inHome = "/h/.config/tempivo/config.ini";
+        QTest::newRow("absolute") << QByteArray("/x/") << QByteArray("/h")
+                                  << "/x/tempivo/config.ini";
+        QTest::newRow("empty") << QByteArray("") << QByteArray("/h") << inHome;
+        QTest::newRow("relative, ignored") << QByteArray("cfg") << QByteArray("/h") << inHome;
+        QTest::newRow("no HOME") << QByteArray("/x") << QByteArray() << "/x/tempivo/config.ini";
+        QTest::newRow("neither") << QByteArray() << QByteArray() << QString();
+        QTest::newRow("relative HOME") << QByteArray("cfg") << QByteArray("h") << QString();
+    }
+
+    void configFileLocation() {
+        QFETCH(QByteArray, configHome);
+        QFETCH(QByteArray, home);
+        QFETCH(QString, expected);
+        const QByteArray saved[2] = {qgetenv("XDG_CONFIG_HOME"), qgetenv("HOME")};
+        auto set = [](const QByteArray& xdg, const QByteArray& home) {
+            xdg.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", xdg);
+            home.isNull() ? qunsetenv("HOME") : qputenv("HOME", home);
+        };
+        set(configHome, home);
+        QStandardPaths::setTestModeEnabled(false);
+        const QString path = LinkStore::configFilePath();
+        QStandardPaths::setTestModeEnabled(true);
+        set(saved[0], saved[1]);
+        QCOMPARE(path, expected);
     }
 };
 

@@ -2,6 +2,7 @@
 #include "LinksTestSupport.h"
 
 #include "platform/Fonts.h"
+#include "platform/Twips.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -12,7 +13,10 @@
 #include <QTextDocument>
 #include <QToolTip>
 
+#include <QProcess>
+
 #include <optional>
+#include <poll.h>
 
 // The links window on settings files that are damaged, huge, out of reach or changed behind
 // its back: it stays up, and the file afterwards is the old one or the new one, never a mix.
@@ -42,6 +46,9 @@ private slots:
     void badFile();
     void changedByAnotherProgram_data();
     void changedByAnotherProgram();
+    void longCommandSavedAsShown();
+    void twoProcessesSaveTwoSlots();
+    void noHome();
 
 private:
     void openEditor(int slot);
@@ -169,12 +176,14 @@ void LinksFileFaultsTest::badFile_data() {
     QTest::addColumn<QByteArray>("saved");
     QTest::addColumn<QByteArray>("erased");
     QTest::addColumn<QString>("loadMessage"); // part of the message each load shows, if any
+    QTest::addColumn<QString>("writeError");  // why Save and Erase fail, when they do
 
     const QByteArray fresh = LinksFixture::defaultText();
     auto plain = [](const char* name, const QByteArray& content, const QByteArray& saved,
                     const QByteArray& erased = {}) {
         QTest::newRow(name) << content << Plain << qint64(0) << true << saved
-                            << (erased.isNull() ? afterErase(saved) : erased) << QString();
+                            << (erased.isNull() ? afterErase(saved) : erased) << QString()
+                            << QString();
     };
 
     {
@@ -266,19 +275,20 @@ void LinksFileFaultsTest::badFile_data() {
     }
 
     auto refused = [](const char* name, const QByteArray& content, Setup setup, qint64 limit,
-                      const QString& loadMessage) {
+                      const QString& loadMessage, const QString& writeError) {
         QTest::newRow(name) << content << setup << limit << false << QByteArray() << QByteArray()
-                            << loadMessage;
+                            << loadMessage << writeError;
     };
     const QByteArray kept = LinksFixture::defaultWith(
         {{"No1T=\"[none]\"", "No1T=One"}, {"No3T=\"[none]\"", "No3T=Three"}});
-    refused("path is a folder", noFile, Folder, 0, "folder");
-    refused("unreadable file", kept, Unreadable, 0, QString());
-    refused("read-only file", kept, ReadOnlyFile, 0, QString());
-    refused("read-only folder", kept, ReadOnlyFolder, 0, QString());
-    refused("read-only folder, no file", noFile, ReadOnlyFolder, 0, "Could not create");
-    refused("disk full", kept, DiskFull, kept.size() / 2, QString());
-    refused("disk full, no file", noFile, DiskFull, 16, "Could not create");
+    const QString denied = QStringLiteral("Permission denied");
+    refused("path is a folder", noFile, Folder, 0, "folder", "Is a directory");
+    refused("unreadable file", kept, Unreadable, 0, QString(), denied);
+    refused("read-only file", kept, ReadOnlyFile, 0, QString(), denied);
+    refused("read-only folder", kept, ReadOnlyFolder, 0, QString(), denied);
+    refused("read-only folder, no file", noFile, ReadOnlyFolder, 0, "Could not create", denied);
+    refused("disk full", kept, DiskFull, kept.size() / 2, QString(), "File too large");
+    refused("disk full, no file", noFile, DiskFull, 16, "Could not create", "File too large");
 
     // The title grows past the limit, the address shrinks far more: Save stores the whole
     // link or nothing, never the address without its title.
@@ -286,8 +296,9 @@ void LinksFileFaultsTest::badFile_data() {
     const QByteArray growing =
         LinksFixture::defaultWith({{"No3T=\"[none]\"", t}, {"No3A=\"none\"", a}});
     const QByteArray grown = afterSave(growing, t, a, "No3S=\"Computer program\"");
-    QTest::newRow("disk fills during Save") << growing << DiskFull << qint64(growing.size() + 4)
-                                            << true << grown << afterErase(grown) << QString();
+    QTest::newRow("disk fills during Save")
+        << growing << DiskFull << qint64(growing.size() + 4) << true << grown << afterErase(grown)
+        << QString() << QString();
 }
 
 void LinksFileFaultsTest::badFile() {
@@ -298,6 +309,7 @@ void LinksFileFaultsTest::badFile() {
     QFETCH(QByteArray, saved);
     QFETCH(QByteArray, erased);
     QFETCH(QString, loadMessage);
+    QFETCH(QString, writeError);
 
     const QString path = LinksFixture::configPath();
     if (content != noFile)
@@ -360,15 +372,25 @@ void LinksFileFaultsTest::badFile() {
             QVERIFY(image.pixel(x, y) != qRgb(255, 0, 0));
     }
 
-    const QString oldTitle = f.child("lbl3")->text();
     saveSlot3();
     QVERIFY(f.links());
     QVERIFY(QTest::qWaitForWindowExposed(f.links()));
     QCOMPARE(stateNow(), writable ? saved : before);
-    // The reload shows what the file holds.
-    QCOMPARE(f.child("lbl3")->text(), writable ? QStringLiteral("New title") : oldTitle);
-
-    openEditor(3);
+    if (writable) {
+        // The reload shows what the file holds.
+        QCOMPARE(f.child("lbl3")->text(), QStringLiteral("New title"));
+        openEditor(3);
+    } else {
+        // A failed Save says why and keeps the editor open with what was typed.
+        QCOMPARE(f.messages.shown.last().caption, "Error");
+        const QString expected = "Could not save link 3: " + writeError + " (";
+        QVERIFY2(f.messages.shown.last().text.startsWith(expected) &&
+                     f.messages.shown.last().text.contains(configFolder()),
+                 qPrintable(f.messages.shown.last().text));
+        QCOMPARE(f.links()->height(), Twips::toPx(LinksWindow::ExpandedHeight));
+        QCOMPARE(text("Text1")->text(), QStringLiteral("New title"));
+        QCOMPARE(text("Text2")->text(), QStringLiteral("/new prog"));
+    }
     QCOMPARE(text("Text1")->text().size() <= 254, true);
     clickOn(f.child("Label15"));
     QVERIFY(f.links());
@@ -376,12 +398,20 @@ void LinksFileFaultsTest::badFile() {
     QCOMPARE(stateNow(), writable ? erased : before);
     QVERIFY(f.clock->isVisible());
 
-    // Three loads: the first, and the reloads after Save and Erase.
+    // A load message comes with each load: the first, and the reloads after a Save and an
+    // Erase that worked.
+    QList<FakeMessageBox::Shown> loads = f.messages.shown;
+    if (!writable) {
+        QCOMPARE(loads.size(), loadMessage.isEmpty() ? 2 : 3);
+        QVERIFY2(loads.takeLast().text.startsWith("Could not erase link 3: " + writeError),
+                 qPrintable(f.messages.shown.last().text));
+        loads.removeLast();
+    }
     if (loadMessage.isEmpty()) {
-        QVERIFY(f.messages.shown.isEmpty());
+        QVERIFY(loads.isEmpty());
     } else {
-        QCOMPARE(f.messages.shown.size(), 3);
-        for (const FakeMessageBox::Shown& shown : f.messages.shown) {
+        QCOMPARE(loads.size(), writable ? 3 : 1);
+        for (const FakeMessageBox::Shown& shown : loads) {
             QCOMPARE(shown.caption, "Error");
             QVERIFY2(shown.text.contains(path) && shown.text.contains(loadMessage),
                      qPrintable(shown.text));
@@ -407,8 +437,9 @@ void LinksFileFaultsTest::changedByAnotherProgram_data() {
     QTest::newRow("edited in place before Save") << EditInPlace << false << "[none]" << saved;
     QTest::newRow("replaced by rename before Save")
         << ReplaceByRename << false << "[none]" << saved;
+    // The other links come back as they are after loading, not as "[inside error]".
     QTest::newRow("deleted before Save")
-        << Delete << false << "[none]" << appendedSection(QByteArray());
+        << Delete << false << "[none]" << defaultAfterSave(LinksFixture::defaultText());
 }
 
 void LinksFileFaultsTest::changedByAnotherProgram() {
@@ -454,8 +485,105 @@ void LinksFileFaultsTest::changedByAnotherProgram() {
     QCOMPARE(LinksFixture::readConfig(), saved);
     QVERIFY(f.messages.shown.isEmpty());
     QCOMPARE(f.child("lbl3")->text(), "New title");
-    QCOMPARE(f.child("lbl5")->text(), change == Delete ? "[inside error]" : "Theirs");
+    QCOMPARE(f.child("lbl5")->text(), change == Delete ? "[none]" : "Theirs");
 }
 
-QTEST_MAIN(LinksFileFaultsTest)
+// What is saved is what shows, what runs, and what the editor shows again: the boxes take no
+// more than the store gives back.
+void LinksFileFaultsTest::longCommandSavedAsShown() {
+    const QString command = "/usr/bin/tool --keep=" + QString(258, 'k') + " --dry-run";
+    f.start();
+    QVERIFY(f.openLinks());
+    openEditor(3);
+    clickOn(f.child<QRadioButton>("Option2"));
+    text("Text1")->clear();
+    QTest::keyClicks(text("Text1"), QString(300, 'T'));
+    text("Text2")->clear();
+    QTest::keyClicks(text("Text2"), command);
+    const QString title(LinkStore::maxValueLength, 'T');
+    QCOMPARE(text("Text1")->text(), title);
+    QCOMPARE(text("Text2")->text(), command.first(LinkStore::maxValueLength));
+    clickOn(f.child("Label13"));
+
+    QCOMPARE(f.child("lbl3")->text(), title);
+    clickOn(f.child("lbl3"));
+    QCOMPARE(f.shell.started, QStringList{command.first(LinkStore::maxValueLength)});
+    openEditor(3);
+    QCOMPARE(text("Text1")->text(), title);
+    QCOMPARE(text("Text2")->text(), f.shell.started.first());
+}
+
+namespace {
+
+const char otherWriter[] = "--write-slot-7";
+
+// The other process: saves slot 7 over and over until its input ends, then prints the number
+// of its last save.
+int writeSlot7(const QString& path) {
+    int n = 0;
+    for (;; ++n) {
+        const QString title = QStringLiteral("Other %1").arg(n);
+        if (!LinkStore::WriteIniKeys(path, LinkStore::configSection,
+                                     {{"No7T", title}, {"No7A", "/other"}, {"No7S", "URL"}}))
+            return 1;
+        pollfd input{0, POLLIN, 0};
+        char byte = 0;
+        if (poll(&input, 1, 0) > 0 && read(0, &byte, 1) <= 0)
+            break;
+    }
+    std::printf("%d\n", n);
+    return 0;
+}
+
+} // namespace
+
+void LinksFileFaultsTest::twoProcessesSaveTwoSlots() {
+    f.start();
+    QVERIFY(f.openLinks());
+    QProcess other;
+    other.start(QCoreApplication::applicationFilePath(),
+                {QString::fromLatin1(otherWriter), LinksFixture::configPath()});
+    QVERIFY(other.waitForStarted());
+    QTRY_VERIFY(LinksFixture::readConfig().contains("No7T=Other"));
+
+    for (int n = 0; n < 20; ++n) {
+        openEditor(3);
+        text("Text1")->setText(QStringLiteral("Mine %1").arg(n));
+        text("Text2")->setText(QStringLiteral("/mine"));
+        clickOn(f.child("Label13"));
+    }
+    other.closeWriteChannel();
+    QVERIFY(other.waitForFinished(20000));
+    QCOMPARE(other.exitCode(), 0);
+    const QString last = QString::fromLatin1(other.readAllStandardOutput()).trimmed();
+
+    QVERIFY(f.messages.shown.isEmpty());
+    const QString path = LinksFixture::configPath();
+    QCOMPARE(LinkStore::ReadIni(path, LinkStore::configSection, "No3T", "-"), "Mine 19");
+    QCOMPARE(LinkStore::ReadIni(path, LinkStore::configSection, "No7T", "-"), "Other " + last);
+}
+
+// With no home there is no place for the file: the window says so and shows no links.
+void LinksFileFaultsTest::noHome() {
+    const QByteArray home = qgetenv("HOME");
+    qunsetenv("HOME");
+    f.start();
+    LinksWindow* links = f.openLinks();
+    qputenv("HOME", home);
+    QVERIFY(links);
+    QCOMPARE(f.child("lbl1")->text(), "[inside error]");
+    QCOMPARE(f.messages.shown.size(), 1);
+    QVERIFY(f.messages.shown.first().text.startsWith("Could not create the settings file: "));
+}
+
+int main(int argc, char* argv[]) {
+    if (argc == 3 && qstrcmp(argv[1], otherWriter) == 0)
+        return writeSlot7(QString::fromLocal8Bit(argv[2]));
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    LinksFileFaultsTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_links_file_faults.moc"

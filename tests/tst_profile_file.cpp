@@ -118,6 +118,12 @@ private slots:
         QTest::newRow("UTF-8 text") << h + "No1T=Gr\xC3\xBC\xC3\x9F"
                                            "e\r\n"
                                     << s << k << d << QString::fromUtf8("Grüße");
+        QTest::newRow("not UTF-8: Windows-1252")
+            << h + "No1T=Caf\xE9 \x80\x93x\x94 \x81\r\n"
+            << s << k << d << QString::fromUtf8("Café €“x” \u0081");
+        QTest::newRow("one stray byte makes the whole value Windows-1252")
+            << h + "No1T=Gr\xC3\xBC\xDF\r\n"
+            << s << k << d << QString::fromUtf8("GrÃ¼ß");
     }
 
     void read() {
