@@ -1,12 +1,15 @@
 #include "clock/ClockWindow.h"
 #include "platform/Fonts.h"
 #include "platform/SessionPlatform.h"
+#include "platform/StartEnvironment.h"
 #include "version.h"
 
 #include <QApplication>
 #include <QIcon>
 
 int main(int argc, char* argv[]) {
+    // What Tempivo sets below is for its own Qt alone, not for the programs it starts.
+    StartEnvironment::remember();
     const QByteArray platform = platformToForce(SessionEnvironment::fromProcess());
     if (!platform.isEmpty())
         qputenv("QT_QPA_PLATFORM", platform);
