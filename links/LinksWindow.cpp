@@ -146,6 +146,7 @@ LinksWindow::LinksWindow(ClockWindow& clock, CompanionWindows& companions, const
 
     buildSlots();
     buildEditor();
+    setOuterHeight(CollapsedHeight);
     CommonDialog1.service = m_services.files;
 
     // Load step.
@@ -354,6 +355,9 @@ void LinksWindow::holdAddressBoxHeight() {
 
 void LinksWindow::setOuterHeight(int twips) {
     setFixedHeight(Twips::toPx(twips));
+    // The editor below the bottom edge takes no keys: a box there would blink its cursor for
+    // nobody, and keys typed into it would change a link unseen.
+    Frame2->setVisible(twips == ExpandedHeight);
 }
 
 // The caption and its tooltip change together.
