@@ -335,6 +335,13 @@ void LinksWindow::dock() {
         move(target);
 }
 
+void LinksWindow::setOuterHeight(int twips) {
+    setFixedHeight(Twips::toPx(twips));
+    // The editor below the bottom edge takes no keys: a box there would blink its cursor for
+    // nobody, and keys typed into it would change a link unseen.
+    Frame2->setVisible(twips == ExpandedHeight);
+}
+
 void LinksWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     // Something else moved the window: put it back, once in a row, so that a window manager
@@ -351,13 +358,6 @@ void LinksWindow::holdAddressBoxHeight() {
     const int boxHeight = Twips::toPx(AddressBoxHeight);
     if (Text2->height() != boxHeight)
         Text2->resize(Text2->width(), boxHeight);
-}
-
-void LinksWindow::setOuterHeight(int twips) {
-    setFixedHeight(Twips::toPx(twips));
-    // The editor below the bottom edge takes no keys: a box there would blink its cursor for
-    // nobody, and keys typed into it would change a link unseen.
-    Frame2->setVisible(twips == ExpandedHeight);
 }
 
 // The caption and its tooltip change together.
