@@ -4,6 +4,7 @@
 #include "platform/Fonts.h"
 #include "platform/SessionPlatform.h"
 #include "platform/SingleInstance.h"
+#include "platform/StartEnvironment.h"
 #include "platform/TerminationSignals.h"
 #include "version.h"
 
@@ -12,6 +13,8 @@
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
+    // What Tempivo sets below is for its own Qt alone, not for the programs it starts.
+    StartEnvironment::remember();
     const CommandLine commandLine = CommandLine::parse(argc, argv);
     if (commandLine.exitStatus)
         return commandLine.answer();

@@ -20,7 +20,6 @@
 #include <QPainter>
 #include <QRadioButton>
 #include <QTextDocument>
-#include <QTimer>
 
 namespace {
 
@@ -152,12 +151,8 @@ LinksWindow::LinksWindow(ClockWindow& clock, CompanionWindows& companions, const
 
     buildSlots();
     buildEditor();
+    setOuterHeight(CollapsedHeight);
     CommonDialog1.service = m_services.files;
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(TickInterval);
-    connect(Timer1, &QTimer::timeout, this, &LinksWindow::onTimer1Tick);
 
     // Load step.
     const QString path = LinkStore::configFilePath();
@@ -176,11 +171,12 @@ LinksWindow::LinksWindow(ClockWindow& clock, CompanionWindows& companions, const
     dock();
     m_companions.unloadAbout();
     for (int n = 1; n <= 10; ++n)
-        m_slots[n - 1]->setText(readLink(n, 'T', missingValue));
+        showTitle(n, readLink(n, 'T', missingValue));
+    holdAddressBoxHeight();
 
-    // Follow the clock window as soon as it moves, not only on the next tick.
+    // Docking and the address box's height follow their events: nothing here polls.
     m_clock.installEventFilter(this);
-    Timer1->start();
+    Text2->installEventFilter(this);
 }
 
 void LinksWindow::buildSlots() {
@@ -344,9 +340,13 @@ void LinksWindow::FileExists(const QString& path) {
     Exist = LinkStore::isNormalFile(path) ? 1 : 0;
 }
 
+QPoint LinksWindow::dockPosition() const {
+    return ::dockPosition(m_clock.frameGeometry(), frameGeometry().size(), DockRight, DockBelow,
+                          m_clock.availableArea());
+}
+
 void LinksWindow::dock() {
-    const QPoint target = dockPosition(m_clock.frameGeometry(), frameGeometry().size(), DockRight,
-                                       DockBelow, m_clock.availableArea());
+    const QPoint target = dockPosition();
     if (pos() != target)
         move(target);
 }
@@ -354,34 +354,48 @@ void LinksWindow::dock() {
 void LinksWindow::setOuterHeight(int twips) {
     setFixedHeight(Twips::toPx(twips));
     keepExactSize(this);
+    // The editor below the bottom edge takes no keys: a box there would blink its cursor for
+    // nobody, and keys typed into it would change a link unseen.
+    Frame2->setVisible(twips == ExpandedHeight);
     // The opened editor must not reach below the screen.
     dock();
 }
 
-void LinksWindow::onTimer1Tick() {
+void LinksWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // Something else moved the window: put it back, once in a row, so that a window manager
+    // that keeps it elsewhere is not fought.
+    if (pos() == dockPosition()) {
+        m_puttingBack = false;
+    } else if (!m_puttingBack) {
+        m_puttingBack = true;
+        dock();
+    }
+}
+
+void LinksWindow::holdAddressBoxHeight() {
     const int boxHeight = Twips::toPx(AddressBoxHeight);
     if (Text2->height() != boxHeight)
         Text2->resize(Text2->width(), boxHeight);
-    dock();
-    for (int i = 0; i < int(m_slots.size()); ++i) {
-        CommandLabel* slot = m_slots[i];
-        // The tip follows the caption; work it out again only when the caption has changed.
-        if (slot->text() == m_tipCaptions[i] && !slot->toolTip().isEmpty())
-            continue;
-        m_tipCaptions[i] = slot->text();
-        QString tip = slot->text() != emptyTitle ? QStringLiteral("Run ") + slot->text()
-                                                 : QStringLiteral("click edit to modify");
-        // Tooltips have no plain-text switch: a tip that looks like markup is escaped instead.
-        if (Qt::mightBeRichText(tip))
-            tip = Qt::convertFromPlainText(tip, Qt::WhiteSpaceNoWrap);
-        if (slot->toolTip() != tip)
-            slot->setToolTip(tip);
-    }
+}
+
+// The caption and its tooltip change together.
+void LinksWindow::showTitle(int slot, const QString& title) {
+    CommandLabel* label = m_slots[slot - 1];
+    label->setText(title);
+    QString tip = title != emptyTitle ? QStringLiteral("Run ") + title
+                                      : QStringLiteral("click edit to modify");
+    // Tooltips have no plain-text switch: a tip that looks like markup is escaped instead.
+    if (Qt::mightBeRichText(tip))
+        tip = Qt::convertFromPlainText(tip, Qt::WhiteSpaceNoWrap);
+    label->setToolTip(tip);
 }
 
 bool LinksWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == &m_clock && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
         dock();
+    else if (watched == Text2 && event->type() == QEvent::Resize)
+        holdAddressBoxHeight();
     return QWidget::eventFilter(watched, event);
 }
 

@@ -13,7 +13,6 @@ class CommandLabel;
 class CompanionWindows;
 class QLineEdit;
 class QRadioButton;
-class QTimer;
 
 // The quick-links window beside the clock window: ten link slots that start
 // their link with one click, and the editor for one slot below them.
@@ -27,10 +26,8 @@ public:
     // Where the window sits relative to the clock window (twips).
     static constexpr int DockRight = 10;
     static constexpr int DockBelow = 1800;
-    // Address box height the timer keeps (twips).
+    // Height the address box is held at (twips).
     static constexpr int AddressBoxHeight = 255;
-    // Tick interval of the docking timer (ms).
-    static constexpr int TickInterval = 16;
 
     LinksWindow(ClockWindow& clock, CompanionWindows& companions, const Services& services);
 
@@ -49,6 +46,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -66,10 +64,12 @@ private:
 
     void buildSlots();
     void buildEditor();
+    QPoint dockPosition() const;
     void dock();
+    void holdAddressBoxHeight();
+    void showTitle(int slot, const QString& title);
     void setOuterHeight(int twips);
 
-    void onTimer1Tick();
     void onSlotClicked(int slot);
     void onSlotHovered(int slot);
     void onEditClicked(int slot);
@@ -134,10 +134,9 @@ private:
 
     // The slot labels and the editor's commands in a row, for the hover rules.
     std::array<CommandLabel*, 10> m_slots{};
-    // The caption each slot's tooltip was last made from.
-    std::array<QString, 10> m_tipCaptions;
     std::array<CommandLabel*, 4> m_commands{};
 
     FileDialogComponent CommonDialog1;
-    QTimer* Timer1 = nullptr;
+    // Set while the window is being put back where it docks.
+    bool m_puttingBack = false;
 };

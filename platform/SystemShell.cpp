@@ -1,43 +1,62 @@
 #include "platform/Shell.h"
 
-#include <QDesktopServices>
+#include "platform/ProgramLine.h"
+#include "platform/StartEnvironment.h"
+
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
-#include <glib.h>
+namespace {
 
-std::optional<QStringList> Shell::splitCommandLine(const QString& commandLine,
-                                                   const QString& homeFolder) {
-    const QByteArray line = commandLine.toLocal8Bit();
-    gint argc = 0;
-    gchar** argv = nullptr;
-    if (!g_shell_parse_argv(line.constData(), &argc, &argv, nullptr))
-        return std::nullopt;
-
-    QStringList words;
-    for (gint i = 0; i < argc; ++i) {
-        QString word = QString::fromLocal8Bit(argv[i]);
-        if (word == QLatin1String("~"))
-            word = homeFolder;
-        else if (word.startsWith(QLatin1String("~/")))
-            word = homeFolder + word.mid(1);
-        words.append(word);
-    }
-    g_strfreev(argv);
-    return words;
+// Started programs and the opener get the user's environment and the root folder, and are
+// not waited for.
+bool startDetached(const QString& program, const QStringList& arguments,
+                   const QProcessEnvironment& environment) {
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setWorkingDirectory(Shell::rootFolder());
+    process.setProcessEnvironment(environment);
+    return process.startDetached();
 }
 
+QStringList searchPath(const QProcessEnvironment& environment) {
+    return environment.value(QStringLiteral("PATH")).split(u':', Qt::SkipEmptyParts);
+}
+
+// An existing local file or folder opens as a file; anything else is a web address, so that
+// "www.debian.org" does not become a file in the root folder.
+QUrl addressUrl(const QString& address) {
+    QString path = address;
+    if (address == QLatin1String("~") || address.startsWith(QLatin1String("~/")))
+        path = QDir::homePath() + address.mid(1);
+    if (path.startsWith(u'/') && QFileInfo::exists(path))
+        return QUrl::fromLocalFile(path);
+    return QUrl::fromUserInput(path);
+}
+
+} // namespace
+
 bool SystemShell::openAddress(const QString& address) {
-    return QDesktopServices::openUrl(
-        QUrl::fromUserInput(address, rootFolder(), QUrl::AssumeLocalFile));
+    const QUrl url = addressUrl(address);
+    if (!url.isValid() || url.isEmpty())
+        return false;
+    const QProcessEnvironment environment = StartEnvironment::get();
+    const QString opener =
+        QStandardPaths::findExecutable(QStringLiteral("xdg-open"), searchPath(environment));
+    if (opener.isEmpty())
+        return false;
+    return startDetached(opener, {QString::fromUtf8(url.toEncoded())}, environment);
 }
 
 bool SystemShell::startProgram(const QString& commandLine) {
-    const std::optional<QStringList> words = splitCommandLine(commandLine, QDir::homePath());
-    if (!words || words->isEmpty())
+    const QProcessEnvironment environment = StartEnvironment::get();
+    const std::optional<ProgramLine::Program> program =
+        ProgramLine::resolve(commandLine, QDir::homePath(), searchPath(environment));
+    if (!program)
         return false;
-    QStringList arguments = *words;
-    const QString program = arguments.takeFirst();
-    return QProcess::startDetached(program, arguments, rootFolder());
+    return startDetached(program->path, program->arguments, environment);
 }

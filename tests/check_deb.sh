@@ -20,7 +20,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 # Computed by dpkg-shlibdeps from the binary, and the run-time packages it cannot see.
 for pkg in libc6 libqt6core6 libqt6gui6 libqt6widgets6 \
-    fonts-ocr-a fonts-liberation2 fonts-dejavu-core libqt6multimedia6; do
+    fonts-ocr-a fonts-liberation2 fonts-dejavu-core libqt6multimedia6 xdg-utils; do
     grep -Eq "(^|, )$pkg( |,|$)" <<<"$depends" || fail "Depends lacks $pkg"
 done
 [[ $(dpkg-deb -f "$deb" Package) == tempivo ]] || fail "package name"

@@ -3,19 +3,22 @@
 #include "platform/Fonts.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
+#include "platform/StartEnvironment.h"
 
 #include <QApplication>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 
 #include <csignal>
 #include <unistd.h>
 
-// Links started through the real shell service: programs that end at once, never end or do not
-// exist. Tempivo keeps turning its event loop and leaves no dead children behind.
+// Links started through the real shell service: what a command line or an address starts, with
+// which arguments and environment, and programs that end at once, never end or do not exist.
+// Tempivo keeps turning its event loop and leaves no dead children behind.
 class LaunchingTest : public QObject {
     Q_OBJECT
 
@@ -27,12 +30,28 @@ private slots:
     void launch_data();
     void launch();
     void errorTextShowsMarkupAsText();
+    void commandLines_data();
+    void commandLines();
+    void browsedProgramStarts();
+    void addresses_data();
+    void addresses();
 
 private:
     void startWith(MessageBox* messages = nullptr);
+    struct Received {
+        QStringList arguments;
+        QString folder;
+        QStringList environment; // sorted
+    };
+    // A program at path that notes what it received beside itself.
+    static void makeRecorder(const QString& path);
+    static std::optional<Received> received(const QString& path);
 
     LinksFixture f;
     SystemShell shell;
+    QTemporaryDir root;
+    // What every started program should get: the environment Tempivo was started with.
+    QStringList userEnvironment;
 };
 
 namespace {
@@ -107,9 +126,58 @@ void killSleepers() {
 
 } // namespace
 
+void LaunchingTest::makeRecorder(const QString& path) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\n"
+               "for a; do printf '%s\\0' \"$a\"; done >\"$0.args\"\n"
+               "printf '%s\\0' \"$(pwd)\" >\"$0.folder\"\n"
+               "cat /proc/$$/environ >\"$0.environment\"\n"
+               "mv \"$0.args\" \"$0.received\"\n");
+    file.close();
+    QVERIFY(file.setPermissions(file.permissions() | QFile::ExeUser));
+}
+
+std::optional<LaunchingTest::Received> LaunchingTest::received(const QString& path) {
+    if (!QTest::qWaitFor([&] { return QFile::exists(path + ".received"); }, 5000))
+        return std::nullopt;
+    QList<QStringList> fields;
+    for (const char* suffix : {".received", ".folder", ".environment"}) {
+        QFile file(path + suffix);
+        if (!file.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        fields.append(QString::fromLocal8Bit(file.readAll()).split(u'\0'));
+        fields.last().removeLast();
+        file.remove();
+    }
+    fields[2].sort();
+    return Received{fields[0], fields[1].value(0), fields[2]};
+}
+
 void LaunchingTest::initTestCase() {
     LinksFixture::isolateConfig();
     installFontSubstitutions();
+
+    QVERIFY(root.isValid());
+    for (const char* program : {"bin/tool", "bin/xdg-open", "My Apps/run.sh", "opt/My App/bin/app",
+                                "odd it's \"q\" \\b/run"}) {
+        makeRecorder(root.filePath(QString::fromUtf8(program)));
+    }
+    makeRecorder(QDir::home().filePath("bin/hometool"));
+    QFile notes(QDir::home().filePath("notes.txt"));
+    QVERIFY(notes.open(QIODevice::WriteOnly));
+
+    // Tempivo notes its environment before it sets anything for Qt.
+    qputenv("PATH", QFile::encodeName(root.filePath("bin")) + ":" + qgetenv("PATH"));
+    qputenv("DESKTOP_STARTUP_ID", "meant-for-tempivo-only");
+    StartEnvironment::remember();
+    // Less the start-up token: Qt takes it for Tempivo's own first window.
+    userEnvironment = QProcessEnvironment::systemEnvironment().toStringList();
+    userEnvironment.removeAll("DESKTOP_STARTUP_ID=meant-for-tempivo-only");
+    userEnvironment.sort();
+    qputenv("QT_XCB_NO_MITSHM", "tempivo");
+    qputenv("QT_QPA_PLATFORM", "tempivo");
 }
 
 void LaunchingTest::init() {
@@ -221,6 +289,105 @@ void LaunchingTest::errorTextShowsMarkupAsText() {
     clickOn(f.child("lbl1"));
     QCOMPARE(shownText, "Could not start the program \"" + commandLine + "\".");
     QVERIFY(!showsPicture);
+}
+
+void LaunchingTest::commandLines_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+
+    const QString r = root.path();
+    const QString home = QDir::homePath();
+    QTest::newRow("whole line with a blank")
+        << r + "/My Apps/run.sh" << r + "/My Apps/run.sh" << QStringList{};
+    QTest::newRow("whole line with quotes and a backslash")
+        << r + "/odd it's \"q\" \\b/run" << r + "/odd it's \"q\" \\b/run" << QStringList{};
+    QTest::newRow("words from PATH") << "tool -x \"a b\" 'c d' e\\ f #tag a#b" << r + "/bin/tool"
+                                     << QStringList{"-x", "a b", "c d", "e f", "#tag", "a#b"};
+    QTest::newRow("quoted program")
+        << "\"" + r + "/My Apps/run.sh\" one" << r + "/My Apps/run.sh" << QStringList{"one"};
+    QTest::newRow("unquoted program with blanks")
+        << r + "/opt/My App/bin/app  --flag x" << r + "/opt/My App/bin/app"
+        << QStringList{"--flag", "x"};
+    QTest::newRow("home folder") << "~/bin/hometool ~/notes.txt '~/x'" << home + "/bin/hometool"
+                                 << QStringList{home + "/notes.txt", "~/x"};
+}
+
+void LaunchingTest::commandLines() {
+    QFETCH(QString, line);
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+
+    QVERIFY(shell.startProgram(line));
+    const std::optional<Received> got = received(program);
+    QVERIFY2(got, "the program did not run");
+    QCOMPARE(got->arguments, arguments);
+    QCOMPARE(got->folder, "/");
+    QCOMPARE(got->environment, userEnvironment);
+}
+
+void LaunchingTest::browsedProgramStarts() {
+    const QString path = root.filePath("odd it's \"q\" \\b/run");
+    f.files.next = {FileDialog::Result::Chosen, path};
+    startWith();
+    clickOn(f.child("lbl11"));
+    clickOn(f.child("lblBrowse"));
+    f.child<QLineEdit>("Text1")->setText("Odd");
+    clickOn(f.child("Label13"));
+    // Kept as the dialog gave it.
+    QVERIFY(LinksFixture::readConfig().contains("\r\nNo1A=" + path.toUtf8() + "\r\n"));
+    clickOn(f.child("lbl1"));
+    const std::optional<Received> got = received(path);
+    QVERIFY2(got, "the program did not run");
+    QCOMPARE(got->arguments, QStringList());
+    QVERIFY(f.messages.shown.isEmpty());
+}
+
+void LaunchingTest::addresses_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("opened");
+
+    const QString r = root.path();
+    const auto file = [](const QString& path) {
+        return QString::fromUtf8(QUrl::fromLocalFile(path).toEncoded());
+    };
+    QTest::newRow("host name") << "www.debian.org"
+                               << "http://www.debian.org";
+    QTest::newRow("host and path") << "example.org/a b"
+                                   << "http://example.org/a%20b";
+    QTest::newRow("web address") << "https://www.debian.org/x?a=1#b"
+                                 << "https://www.debian.org/x?a=1#b";
+    QTest::newRow("file address") << "file:///etc/hostname"
+                                  << "file:///etc/hostname";
+    QTest::newRow("folder") << r + "/My Apps" << file(r + "/My Apps");
+    QTest::newRow("file in the home folder")
+        << "~/notes.txt" << file(QDir::homePath() + "/notes.txt");
+    QTest::newRow("relative to the root folder") << "etc/hostname"
+                                                 << "http://etc/hostname";
+    QTest::newRow("no such file") << "/nonexistent/a b"
+                                  << "file:///nonexistent/a%20b";
+    QTest::newRow("the erased address") << "none"
+                                        << "http://none";
+    QTest::newRow("nothing") << ""
+                             << "";
+}
+
+void LaunchingTest::addresses() {
+    QFETCH(QString, address);
+    QFETCH(QString, opened);
+
+    const QString opener = root.filePath("bin/xdg-open");
+    QCOMPARE(shell.openAddress(address), !opened.isEmpty());
+    if (opened.isEmpty()) {
+        QTest::qWait(200);
+        QVERIFY(!QFile::exists(opener + ".received"));
+        return;
+    }
+    const std::optional<Received> got = received(opener);
+    QVERIFY2(got, "the opener did not run");
+    QCOMPARE(got->arguments, QStringList{opened});
+    QCOMPARE(got->folder, "/");
+    QCOMPARE(got->environment, userEnvironment);
 }
 
 QTEST_MAIN(LaunchingTest)

@@ -1,3 +1,4 @@
+#include "platform/ProgramLine.h"
 #include "platform/Shell.h"
 
 #include <QTest>
@@ -35,6 +36,12 @@ void ShellTest::splitCommandLine_data() {
         << "a~/b ~user/x" << QStringList{"a~/b", "~user/x"} << true;
     QTest::newRow("no shell expansion")
         << "echo $HOME *; rm x" << QStringList{"echo", "$HOME", "*;", "rm", "x"} << true;
+    QTest::newRow("no comments") << "notify-send #tag a#b"
+                                 << QStringList{"notify-send", "#tag", "a#b"} << true;
+    QTest::newRow("quoted tilde") << "ls '~/x' \\~" << QStringList{"ls", "~/x", "~"} << true;
+    QTest::newRow("escapes in double quotes")
+        << "p \"\\a\\$\\\\\" tab\\\tx" << QStringList{"p", "\\a$\\", "tab\tx"} << true;
+    QTest::newRow("trailing backslash") << "C:\\" << QStringList{"C:\\"} << true;
     QTest::newRow("not UTF-8 safe input") << "prog Grüße" << QStringList{"prog", "Grüße"} << true;
     QTest::newRow("empty") << "" << QStringList{} << false;
     QTest::newRow("blanks") << "   " << QStringList{} << false;
@@ -46,8 +53,7 @@ void ShellTest::splitCommandLine() {
     QFETCH(QStringList, words);
     QFETCH(bool, valid);
 
-    const std::optional<QStringList> result =
-        Shell::splitCommandLine(line, QStringLiteral("/home/u"));
+    const std::optional<QStringList> result = ProgramLine::split(line, QStringLiteral("/home/u"));
     QCOMPARE(result.has_value(), valid);
     if (valid)
         QCOMPARE(*result, words);

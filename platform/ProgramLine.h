@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// How a link's command line becomes a program and its arguments, without a shell.
+namespace ProgramLine {
+
+// Splits a line into words as a POSIX shell reads them: blanks separate words, quotes and
+// backslashes escape, a leading unquoted "~" or "~/" means the home folder. Nothing else is
+// special ("#" starts no comment, "$" and "*" expand to nothing). Empty when the line holds no
+// word or a quote is left open.
+std::optional<QStringList> split(const QString& line, const QString& homeFolder);
+
+struct Program {
+    QString path; // absolute
+    QStringList arguments;
+};
+
+// The program a line starts: the whole line when it names an executable file; else the first
+// word, or failing that the shortest run of leading words (joined by the blanks between them)
+// that names one, followed by the remaining words as arguments. Names without a slash are looked
+// up in searchPath; other relative names from the root folder. Empty when no program is found.
+std::optional<Program> resolve(const QString& line, const QString& homeFolder,
+                               const QStringList& searchPath);
+
+} // namespace ProgramLine
