@@ -1,12 +1,12 @@
 #include "app/CommandLine.h"
 #include "clock/ClockWindow.h"
 #include "platform/DisplayCheck.h"
-#include "platform/Fonts.h"
 #include "platform/SessionPlatform.h"
 #include "platform/SingleInstance.h"
 #include "platform/StartEnvironment.h"
 #include "platform/TerminationSignals.h"
 #include "version.h"
+#include "widgets/Fonts.h"
 
 #include <QApplication>
 #include <QIcon>

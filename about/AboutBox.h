@@ -29,5 +29,5 @@ protected:
 
 private:
     CompanionWindows& m_companions;
-    QPushButton* Command1 = nullptr;
+    QPushButton* okButton = nullptr;
 };

@@ -7,11 +7,11 @@ class TimeText;
 class DigitDisplay {
 public:
     struct Cells {
-        GlyphCell* hour;
-        GlyphCell* hour1;
-        GlyphCell* dotblank;
-        GlyphCell* min;
-        GlyphCell* min2;
+        GlyphCell* hourTens;
+        GlyphCell* hourUnits;
+        GlyphCell* colon;
+        GlyphCell* minuteTens;
+        GlyphCell* minuteUnits;
     };
 
     DigitDisplay(const Cells& cells, const TimeText& time);
@@ -20,7 +20,7 @@ public:
     void showInitial();
     void tick();
 
-    bool ColonBlank = false;
+    bool m_colonBlank = false;
 
 private:
     Cells m_cells;

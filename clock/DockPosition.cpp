@@ -1,6 +1,6 @@
 #include "clock/DockPosition.h"
 
-#include "platform/Twips.h"
+#include "widgets/Twips.h"
 
 #include <algorithm>
 

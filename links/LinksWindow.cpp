@@ -5,14 +5,14 @@
 #include "clock/DockPosition.h"
 #include "links/LinkStore.h"
 #include "links/OpenLink.h"
-#include "platform/CaptionFrame.h"
-#include "platform/CommandLabel.h"
 #include "platform/ExactSize.h"
-#include "platform/Fonts.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
-#include "platform/Twips.h"
 #include "platform/WindowManager.h"
+#include "widgets/CaptionFrame.h"
+#include "widgets/CommandLabel.h"
+#include "widgets/Fonts.h"
+#include "widgets/Twips.h"
 
 #include <QEvent>
 #include <QLineEdit>
@@ -79,8 +79,8 @@ QString key(int slot, char field) {
 }
 
 QString readLink(int slot, char field, const QString& defaultValue) {
-    return LinkStore::ReadIni(LinkStore::configFilePath(), LinkStore::configSection,
-                              key(slot, field), defaultValue);
+    return LinkStore::readValue(LinkStore::configFilePath(), LinkStore::configSection,
+                                key(slot, field), defaultValue);
 }
 
 // Writes fields of one link together, so that a refused write leaves the whole link as it was.
@@ -88,8 +88,8 @@ bool writeLink(int slot, const QList<std::pair<char, QString>>& fields, QString*
     QList<std::pair<QString, QString>> values;
     for (const auto& [field, value] : fields)
         values.append({key(slot, field), value});
-    return LinkStore::WriteIniKeys(LinkStore::configFilePath(), LinkStore::configSection, values,
-                                   errorText);
+    return LinkStore::writeValues(LinkStore::configFilePath(), LinkStore::configSection, values,
+                                  errorText);
 }
 
 } // namespace
@@ -115,25 +115,34 @@ struct LinksWindowLayout {
 };
 
 const LinksWindowLayout::Row LinksWindowLayout::rows[10] = {
-    {&LinksWindow::Label1, &LinksWindow::lbl1, &LinksWindow::lbl11, "Label1", "lbl1", "lbl11"},
-    {&LinksWindow::Label2, &LinksWindow::lbl2, &LinksWindow::lbl22, "Label2", "lbl2", "lbl22"},
-    {&LinksWindow::Label3, &LinksWindow::lbl3, &LinksWindow::lbl33, "Label3", "lbl3", "lbl33"},
-    {&LinksWindow::Label4, &LinksWindow::lbl4, &LinksWindow::lbl44, "Label4", "lbl4", "lbl44"},
-    {&LinksWindow::Label5, &LinksWindow::lbl5, &LinksWindow::lbl55, "Label5", "lbl5", "lbl55"},
-    {&LinksWindow::Label6, &LinksWindow::lbl6, &LinksWindow::lbl66, "Label6", "lbl6", "lbl66"},
-    {&LinksWindow::Label7, &LinksWindow::lbl7, &LinksWindow::lbl77, "Label7", "lbl7", "lbl77"},
-    {&LinksWindow::Label8, &LinksWindow::lbl8, &LinksWindow::lbl88, "Label8", "lbl8", "lbl88"},
-    {&LinksWindow::Label9, &LinksWindow::lbl9, &LinksWindow::lbl99, "Label9", "lbl9", "lbl99"},
-    {&LinksWindow::Label10, &LinksWindow::lbl10, &LinksWindow::lbl1010, "Label10", "lbl10",
-     "lbl1010"},
+    {&LinksWindow::rowNumber1, &LinksWindow::slot1, &LinksWindow::editCommand1, "rowNumber1",
+     "slot1", "editCommand1"},
+    {&LinksWindow::rowNumber2, &LinksWindow::slot2, &LinksWindow::editCommand2, "rowNumber2",
+     "slot2", "editCommand2"},
+    {&LinksWindow::rowNumber3, &LinksWindow::slot3, &LinksWindow::editCommand3, "rowNumber3",
+     "slot3", "editCommand3"},
+    {&LinksWindow::rowNumber4, &LinksWindow::slot4, &LinksWindow::editCommand4, "rowNumber4",
+     "slot4", "editCommand4"},
+    {&LinksWindow::rowNumber5, &LinksWindow::slot5, &LinksWindow::editCommand5, "rowNumber5",
+     "slot5", "editCommand5"},
+    {&LinksWindow::rowNumber6, &LinksWindow::slot6, &LinksWindow::editCommand6, "rowNumber6",
+     "slot6", "editCommand6"},
+    {&LinksWindow::rowNumber7, &LinksWindow::slot7, &LinksWindow::editCommand7, "rowNumber7",
+     "slot7", "editCommand7"},
+    {&LinksWindow::rowNumber8, &LinksWindow::slot8, &LinksWindow::editCommand8, "rowNumber8",
+     "slot8", "editCommand8"},
+    {&LinksWindow::rowNumber9, &LinksWindow::slot9, &LinksWindow::editCommand9, "rowNumber9",
+     "slot9", "editCommand9"},
+    {&LinksWindow::rowNumber10, &LinksWindow::slot10, &LinksWindow::editCommand10, "rowNumber10",
+     "slot10", "editCommand10"},
 };
 
 // In the order the hover rules list them: Browse, Save, Cancel, Erase.
 const LinksWindowLayout::Command LinksWindowLayout::commands[4] = {
-    {&LinksWindow::lblBrowse, "lblBrowse", "Browse", 1320, 1560, 735, 255},
-    {&LinksWindow::Label13, "Label13", "Save", 360, 1920, 480, 240},
-    {&LinksWindow::Label14, "Label14", "Cancel", 2040, 1920, 600, 240},
-    {&LinksWindow::Label15, "Label15", "Erase", 1155, 1920, 540, 240},
+    {&LinksWindow::browseCommand, "browseCommand", "Browse", 1320, 1560, 735, 255},
+    {&LinksWindow::saveCommand, "saveCommand", "Save", 360, 1920, 480, 240},
+    {&LinksWindow::cancelCommand, "cancelCommand", "Cancel", 2040, 1920, 600, 240},
+    {&LinksWindow::eraseCommand, "eraseCommand", "Erase", 1155, 1920, 540, 240},
 };
 
 LinksWindow::LinksWindow(ClockWindow& clock, CompanionWindows& companions, const Services& services)
@@ -141,7 +150,7 @@ LinksWindow::LinksWindow(ClockWindow& clock, CompanionWindows& companions, const
     , m_clock(clock)
     , m_companions(companions)
     , m_services(services) {
-    setObjectName(QStringLiteral("Form2"));
+    setObjectName(QStringLiteral("linksWindow"));
     setWindowTitle(QStringLiteral("Tempivo Links"));
     m_services.windows->keepOffTaskbar(this);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -152,9 +161,9 @@ LinksWindow::LinksWindow(ClockWindow& clock, CompanionWindows& companions, const
     buildSlots();
     buildEditor();
     setOuterHeight(CollapsedHeight);
-    CommonDialog1.service = m_services.files;
+    m_browseDialog.service = m_services.files;
 
-    // Load step.
+    // A first start finds no settings file: begin one with ten empty links.
     const QString path = LinkStore::configFilePath();
     FileExists(path);
     if (Exist == 0) {
@@ -176,19 +185,19 @@ LinksWindow::LinksWindow(ClockWindow& clock, CompanionWindows& companions, const
 
     // Docking and the address box's height follow their events: nothing here polls.
     m_clock.installEventFilter(this);
-    Text2->installEventFilter(this);
+    addressEdit->installEventFilter(this);
 }
 
 void LinksWindow::buildSlots() {
-    Frame1 = new CaptionFrame(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setCaption(QStringLiteral("Quick Links"));
-    Frame1->setFont(makeFont("Tahoma", 8.25));
-    Frame1->setCaptionColor(frameCaption);
-    Frame1->setLineColor(frameLine);
-    Frame1->setBackgroundColor(background);
-    Frame1->setGeometry(Twips::rect(120, 0, 3015, 2895).translated(borderPx, borderPx));
-    connect(Frame1, &CaptionFrame::pointerMoved, this, [this] {
+    linksFrame = new CaptionFrame(this);
+    linksFrame->setObjectName(QStringLiteral("linksFrame"));
+    linksFrame->setCaption(QStringLiteral("Quick Links"));
+    linksFrame->setFont(makeFont("Tahoma", 8.25));
+    linksFrame->setCaptionColor(frameCaption);
+    linksFrame->setLineColor(frameLine);
+    linksFrame->setBackgroundColor(background);
+    linksFrame->setGeometry(Twips::rect(120, 0, 3015, 2895).translated(borderPx, borderPx));
+    connect(linksFrame, &CaptionFrame::pointerMoved, this, [this] {
         for (CommandLabel* slot : m_slots)
             slot->setUnderlined(false);
     });
@@ -207,10 +216,10 @@ void LinksWindow::buildSlots() {
     for (int n = 1; n <= 10; ++n) {
         const LinksWindowLayout::Row& row = LinksWindowLayout::rows[n - 1];
         const int top = rowTop(n);
-        this->*row.number = label(Frame1, row.numberName, QString::number(n) + u'.',
+        this->*row.number = label(linksFrame, row.numberName, QString::number(n) + u'.',
                                   QRect(n == 10 ? 120 : 225, top, 255, 255),
                                   makeFont("OCR A Extended", 9), rowNumberText, QColor());
-        CommandLabel* slot = label(Frame1, row.slotName, emptyTitle, QRect(480, top, 2055, 255),
+        CommandLabel* slot = label(linksFrame, row.slotName, emptyTitle, QRect(480, top, 2055, 255),
                                    makeFont("Arial", 8.25), slotText, QColor());
         // Titles come from the settings file: markup in one is shown, never followed (an
         // <img> naming /dev/zero would read without end).
@@ -218,7 +227,7 @@ void LinksWindow::buildSlots() {
         this->*row.slot = slot;
         m_slots[n - 1] = slot;
         CommandLabel* edit =
-            label(Frame1, row.editName, QStringLiteral("Edit"), QRect(2640, top, 255, 135),
+            label(linksFrame, row.editName, QStringLiteral("Edit"), QRect(2640, top, 255, 135),
                   makeFont("Arial", 6.75), editText, background);
         this->*row.edit = edit;
 
@@ -227,30 +236,31 @@ void LinksWindow::buildSlots() {
         connect(edit, &CommandLabel::clicked, this, [this, n] { onEditClicked(n); });
     }
 
-    lblClose = label(Frame1, "lblClose", QStringLiteral("X"), QRect(2760, 120, 135, 255),
-                     makeFont("Arial", 9.75, true), closeNormal, background);
-    connect(lblClose, &CommandLabel::pointerMoved, this,
-            [this] { lblClose->setTextColor(closeHighlighted); });
-    connect(lblClose, &CommandLabel::clicked, this, [this] { m_companions.unloadLinks(); });
+    closeCommand =
+        label(linksFrame, "closeCommand", QStringLiteral("X"), QRect(2760, 120, 135, 255),
+              makeFont("Arial", 9.75, true), closeNormal, background);
+    connect(closeCommand, &CommandLabel::pointerMoved, this,
+            [this] { closeCommand->setTextColor(closeHighlighted); });
+    connect(closeCommand, &CommandLabel::clicked, this, [this] { m_companions.unloadLinks(); });
 }
 
 void LinksWindow::buildEditor() {
-    Frame2 = new CaptionFrame(this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    Frame2->setCaption(QStringLiteral("Configuration for #"));
-    Frame2->setFont(makeFont("Tahoma", 8.25));
-    Frame2->setCaptionColor(frameCaption);
-    Frame2->setLineColor(frameLine);
-    Frame2->setBackgroundColor(background);
-    Frame2->setGeometry(Twips::rect(120, 3120, 3015, 2295).translated(borderPx, borderPx));
-    connect(Frame2, &CaptionFrame::pointerMoved, this, [this] {
+    editorFrame = new CaptionFrame(this);
+    editorFrame->setObjectName(QStringLiteral("editorFrame"));
+    editorFrame->setCaption(QStringLiteral("Configuration for #"));
+    editorFrame->setFont(makeFont("Tahoma", 8.25));
+    editorFrame->setCaptionColor(frameCaption);
+    editorFrame->setLineColor(frameLine);
+    editorFrame->setBackgroundColor(background);
+    editorFrame->setGeometry(Twips::rect(120, 3120, 3015, 2295).translated(borderPx, borderPx));
+    connect(editorFrame, &CaptionFrame::pointerMoved, this, [this] {
         for (CommandLabel* command : m_commands)
             setColors(command, commandPale, commandGreen);
     });
 
     const QFont captionFont = makeFont("Arial", 8.25);
     auto caption = [&](const char* name, const char* text, int top, int width) {
-        auto* l = new CommandLabel(Frame2);
+        auto* l = new CommandLabel(editorFrame);
         l->setObjectName(QLatin1String(name));
         l->setText(QLatin1String(text));
         l->setGeometry(Twips::rect(120, top, width, 255));
@@ -259,7 +269,7 @@ void LinksWindow::buildEditor() {
         return l;
     };
     auto textBox = [&](const char* name, int top) {
-        auto* box = new QLineEdit(Frame2);
+        auto* box = new QLineEdit(editorFrame);
         box->setObjectName(QLatin1String(name));
         box->setGeometry(Twips::rect(840, top, 1695, 315));
         box->setFont(makeFont("Times New Roman", 11.25));
@@ -269,7 +279,7 @@ void LinksWindow::buildEditor() {
         return box;
     };
     auto option = [&](const char* name, const char* text, int top, int width) {
-        auto* button = new QRadioButton(QLatin1String(text), Frame2);
+        auto* button = new QRadioButton(QLatin1String(text), editorFrame);
         button->setObjectName(QLatin1String(name));
         button->setGeometry(Twips::rect(840, top, width, 195));
         button->setFont(captionFont);
@@ -286,20 +296,20 @@ void LinksWindow::buildEditor() {
         return button;
     };
 
-    Label11 = caption("Label11", "Title:", 290, 495);
-    Text1 = textBox("Text1", 240);
-    Option1 = option("Option1", "URL", 720, 615);
-    Option2 = option("Option2", "Computer program", 960, 1695);
-    Label12 = caption("Label12", "Address:", 1250, 735);
-    Text2 = textBox("Text2", 1200);
-    setTabOrder(Text1, Text2);
-    setTabOrder(Text2, Option1);
-    setTabOrder(Option1, Option2);
+    titleCaption = caption("titleCaption", "Title:", 290, 495);
+    titleEdit = textBox("titleEdit", 240);
+    urlOption = option("urlOption", "URL", 720, 615);
+    programOption = option("programOption", "Computer program", 960, 1695);
+    addressCaption = caption("addressCaption", "Address:", 1250, 735);
+    addressEdit = textBox("addressEdit", 1200);
+    setTabOrder(titleEdit, addressEdit);
+    setTabOrder(addressEdit, urlOption);
+    setTabOrder(urlOption, programOption);
 
     const QFont commandFont = makeFont("Tahoma", 8.25, true);
     for (int i = 0; i < 4; ++i) {
         const LinksWindowLayout::Command& c = LinksWindowLayout::commands[i];
-        auto* l = new CommandLabel(Frame2);
+        auto* l = new CommandLabel(editorFrame);
         l->setObjectName(QLatin1String(c.name));
         l->setText(QLatin1String(c.caption));
         l->setGeometry(Twips::rect(c.left, c.top, c.width, c.height));
@@ -312,24 +322,24 @@ void LinksWindow::buildEditor() {
         m_commands[i] = l;
     }
 
-    connect(Option1, &QRadioButton::toggled, this, [this](bool on) {
+    connect(urlOption, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             onTypeSelected(false);
     });
-    connect(Option2, &QRadioButton::toggled, this, [this](bool on) {
+    connect(programOption, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             onTypeSelected(true);
     });
-    Option2->setChecked(true);
-    Text1->clear();
-    Text2->clear();
+    programOption->setChecked(true);
+    titleEdit->clear();
+    addressEdit->clear();
 
-    connect(lblBrowse, &CommandLabel::clicked, this, &LinksWindow::onBrowseClicked);
-    connect(Label13, &CommandLabel::clicked, this, &LinksWindow::onSaveClicked);
-    connect(Label14, &CommandLabel::clicked, this, &LinksWindow::onCancelClicked);
-    connect(Label15, &CommandLabel::clicked, this, &LinksWindow::onEraseClicked);
+    connect(browseCommand, &CommandLabel::clicked, this, &LinksWindow::onBrowseClicked);
+    connect(saveCommand, &CommandLabel::clicked, this, &LinksWindow::onSaveClicked);
+    connect(cancelCommand, &CommandLabel::clicked, this, &LinksWindow::onCancelClicked);
+    connect(eraseCommand, &CommandLabel::clicked, this, &LinksWindow::onEraseClicked);
 
-    CommonDialog1.Filter = {
+    m_browseDialog.Filter = {
         {QStringLiteral("All Files (*.*)"), QStringLiteral("*.*")},
         {QStringLiteral("Applications (*.exe)"), QStringLiteral("*.exe")},
         {QStringLiteral("Batch Files (*.bat)"), QStringLiteral("*.bat")},
@@ -356,7 +366,7 @@ void LinksWindow::setOuterHeight(int twips) {
     keepExactSize(this);
     // The editor below the bottom edge takes no keys: a box there would blink its cursor for
     // nobody, and keys typed into it would change a link unseen.
-    Frame2->setVisible(twips == ExpandedHeight);
+    editorFrame->setVisible(twips == ExpandedHeight);
     // The opened editor must not reach below the screen.
     dock();
 }
@@ -375,8 +385,8 @@ void LinksWindow::moveEvent(QMoveEvent* event) {
 
 void LinksWindow::holdAddressBoxHeight() {
     const int boxHeight = Twips::toPx(AddressBoxHeight);
-    if (Text2->height() != boxHeight)
-        Text2->resize(Text2->width(), boxHeight);
+    if (addressEdit->height() != boxHeight)
+        addressEdit->resize(addressEdit->width(), boxHeight);
 }
 
 // The caption and its tooltip change together.
@@ -394,7 +404,7 @@ void LinksWindow::showTitle(int slot, const QString& title) {
 bool LinksWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == &m_clock && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
         dock();
-    else if (watched == Text2 && event->type() == QEvent::Resize)
+    else if (watched == addressEdit && event->type() == QEvent::Resize)
         holdAddressBoxHeight();
     return QWidget::eventFilter(watched, event);
 }
@@ -414,7 +424,7 @@ void LinksWindow::closeEvent(QCloseEvent* event) {
 
 void LinksWindow::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
-    lblClose->setTextColor(closeNormal);
+    closeCommand->setTextColor(closeNormal);
 }
 
 void LinksWindow::onSlotHovered(int slot) {
@@ -429,10 +439,10 @@ void LinksWindow::onSlotHovered(int slot) {
 void LinksWindow::onSlotClicked(int slot) {
     if (m_slots[slot - 1]->text() == emptyTitle)
         return;
-    Check(static_cast<qint16>(slot));
+    startLink(static_cast<qint16>(slot));
 }
 
-void LinksWindow::Check(qint16 slot) {
+void LinksWindow::startLink(qint16 slot) {
     const QString type = readLink(slot, 'S', urlType);
     if (type == programType) {
         const QString commandLine = readLink(slot, 'A', Shell::rootFolder());
@@ -441,28 +451,28 @@ void LinksWindow::Check(qint16 slot) {
         }
         return;
     }
-    OpenLink(*m_services.shell, readLink(slot, 'A', Shell::portalAddress()));
+    openLink(*m_services.shell, readLink(slot, 'A', Shell::portalAddress()));
 }
 
 void LinksWindow::onEditClicked(int slot) {
     EditSlot = static_cast<qint16>(slot);
-    Bigger(*EditSlot);
+    openEditor(*EditSlot);
 }
 
-void LinksWindow::Bigger(qint16 slot) {
-    Frame2->setCaption(QStringLiteral("Configuration for #") + QString::number(slot));
+void LinksWindow::openEditor(qint16 slot) {
+    editorFrame->setCaption(QStringLiteral("Configuration for #") + QString::number(slot));
     setOuterHeight(ExpandedHeight);
     if (readLink(slot, 'S', missingValue) == urlType)
-        Option1->setChecked(true);
+        urlOption->setChecked(true);
     else
-        Option2->setChecked(true);
-    Text1->setText(readLink(slot, 'T', missingValue));
-    Text2->setText(readLink(slot, 'A', missingValue));
+        programOption->setChecked(true);
+    titleEdit->setText(readLink(slot, 'T', missingValue));
+    addressEdit->setText(readLink(slot, 'A', missingValue));
 }
 
 void LinksWindow::onTypeSelected(bool program) {
-    lblBrowse->setVisible(program);
-    Text2->setText(program ? Shell::rootFolder() : QStringLiteral("http://"));
+    browseCommand->setVisible(program);
+    addressEdit->setText(program ? Shell::rootFolder() : QStringLiteral("http://"));
 }
 
 bool LinksWindow::FileDialogComponent::ShowOpen(QWidget* parent) {
@@ -477,16 +487,16 @@ bool LinksWindow::FileDialogComponent::ShowOpen(QWidget* parent) {
 }
 
 void LinksWindow::onBrowseClicked() {
-    if (!CommonDialog1.ShowOpen(this)) {
+    if (!m_browseDialog.ShowOpen(this)) {
         showError(QStringLiteral("An inside error"));
         return;
     }
-    Text2->setText(CommonDialog1.FileName);
+    addressEdit->setText(m_browseDialog.FileName);
 }
 
 void LinksWindow::onSaveClicked() {
-    const QString title = Text1->text();
-    const QString address = Text2->text();
+    const QString title = titleEdit->text();
+    const QString address = addressEdit->text();
     if (title.isEmpty() || title == emptyTitle) {
         showError(QStringLiteral("Invalid title"));
         return;
@@ -501,7 +511,7 @@ void LinksWindow::onSaveClicked() {
     QString reason;
     if (!writeLink(
             slot,
-            {{'T', title}, {'A', address}, {'S', Option1->isChecked() ? urlType : programType}},
+            {{'T', title}, {'A', address}, {'S', urlOption->isChecked() ? urlType : programType}},
             &reason)) {
         // The editor stays as it is, so that nothing typed is lost.
         showError(QStringLiteral("Could not save link %1: %2").arg(slot).arg(reason));
@@ -511,8 +521,8 @@ void LinksWindow::onSaveClicked() {
 }
 
 void LinksWindow::onCancelClicked() {
-    Text1->clear();
-    Text2->setText(Shell::rootFolder());
+    titleEdit->clear();
+    addressEdit->setText(Shell::rootFolder());
     setOuterHeight(CollapsedHeight);
 }
 

@@ -34,9 +34,9 @@ public:
     // Sets Exist to 1 when path names a normal file, else to 0.
     void FileExists(const QString& path);
     // Starts link slot (1 to 10).
-    void Check(qint16 slot);
+    void startLink(qint16 slot);
     // Opens the editor on slot (1 to 10).
-    void Bigger(qint16 slot);
+    void openEditor(qint16 slot);
 
     qint16 Exist = 0;
     // The slot whose editor was opened last; empty until the first "Edit" click.
@@ -84,59 +84,59 @@ private:
     CompanionWindows& m_companions;
     Services m_services;
 
-    CaptionFrame* Frame1 = nullptr;
-    CaptionFrame* Frame2 = nullptr;
+    CaptionFrame* linksFrame = nullptr;
+    CaptionFrame* editorFrame = nullptr;
     // Row numbers.
-    CommandLabel* Label1 = nullptr;
-    CommandLabel* Label2 = nullptr;
-    CommandLabel* Label3 = nullptr;
-    CommandLabel* Label4 = nullptr;
-    CommandLabel* Label5 = nullptr;
-    CommandLabel* Label6 = nullptr;
-    CommandLabel* Label7 = nullptr;
-    CommandLabel* Label8 = nullptr;
-    CommandLabel* Label9 = nullptr;
-    CommandLabel* Label10 = nullptr;
+    CommandLabel* rowNumber1 = nullptr;
+    CommandLabel* rowNumber2 = nullptr;
+    CommandLabel* rowNumber3 = nullptr;
+    CommandLabel* rowNumber4 = nullptr;
+    CommandLabel* rowNumber5 = nullptr;
+    CommandLabel* rowNumber6 = nullptr;
+    CommandLabel* rowNumber7 = nullptr;
+    CommandLabel* rowNumber8 = nullptr;
+    CommandLabel* rowNumber9 = nullptr;
+    CommandLabel* rowNumber10 = nullptr;
     // Slot labels.
-    CommandLabel* lbl1 = nullptr;
-    CommandLabel* lbl2 = nullptr;
-    CommandLabel* lbl3 = nullptr;
-    CommandLabel* lbl4 = nullptr;
-    CommandLabel* lbl5 = nullptr;
-    CommandLabel* lbl6 = nullptr;
-    CommandLabel* lbl7 = nullptr;
-    CommandLabel* lbl8 = nullptr;
-    CommandLabel* lbl9 = nullptr;
-    CommandLabel* lbl10 = nullptr;
+    CommandLabel* slot1 = nullptr;
+    CommandLabel* slot2 = nullptr;
+    CommandLabel* slot3 = nullptr;
+    CommandLabel* slot4 = nullptr;
+    CommandLabel* slot5 = nullptr;
+    CommandLabel* slot6 = nullptr;
+    CommandLabel* slot7 = nullptr;
+    CommandLabel* slot8 = nullptr;
+    CommandLabel* slot9 = nullptr;
+    CommandLabel* slot10 = nullptr;
     // "Edit" labels.
-    CommandLabel* lbl11 = nullptr;
-    CommandLabel* lbl22 = nullptr;
-    CommandLabel* lbl33 = nullptr;
-    CommandLabel* lbl44 = nullptr;
-    CommandLabel* lbl55 = nullptr;
-    CommandLabel* lbl66 = nullptr;
-    CommandLabel* lbl77 = nullptr;
-    CommandLabel* lbl88 = nullptr;
-    CommandLabel* lbl99 = nullptr;
-    CommandLabel* lbl1010 = nullptr;
-    CommandLabel* lblClose = nullptr;
+    CommandLabel* editCommand1 = nullptr;
+    CommandLabel* editCommand2 = nullptr;
+    CommandLabel* editCommand3 = nullptr;
+    CommandLabel* editCommand4 = nullptr;
+    CommandLabel* editCommand5 = nullptr;
+    CommandLabel* editCommand6 = nullptr;
+    CommandLabel* editCommand7 = nullptr;
+    CommandLabel* editCommand8 = nullptr;
+    CommandLabel* editCommand9 = nullptr;
+    CommandLabel* editCommand10 = nullptr;
+    CommandLabel* closeCommand = nullptr;
 
-    CommandLabel* Label11 = nullptr;
-    CommandLabel* Label12 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QLineEdit* Text2 = nullptr;
-    QRadioButton* Option1 = nullptr;
-    QRadioButton* Option2 = nullptr;
-    CommandLabel* lblBrowse = nullptr;
-    CommandLabel* Label13 = nullptr;
-    CommandLabel* Label14 = nullptr;
-    CommandLabel* Label15 = nullptr;
+    CommandLabel* titleCaption = nullptr;
+    CommandLabel* addressCaption = nullptr;
+    QLineEdit* titleEdit = nullptr;
+    QLineEdit* addressEdit = nullptr;
+    QRadioButton* urlOption = nullptr;
+    QRadioButton* programOption = nullptr;
+    CommandLabel* browseCommand = nullptr;
+    CommandLabel* saveCommand = nullptr;
+    CommandLabel* cancelCommand = nullptr;
+    CommandLabel* eraseCommand = nullptr;
 
     // The slot labels and the editor's commands in a row, for the hover rules.
     std::array<CommandLabel*, 10> m_slots{};
     std::array<CommandLabel*, 4> m_commands{};
 
-    FileDialogComponent CommonDialog1;
+    FileDialogComponent m_browseDialog;
     // Set while the window is being put back where it docks.
     bool m_puttingBack = false;
 };

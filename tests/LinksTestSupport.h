@@ -4,7 +4,7 @@
 #include "fakes/FakeServices.h"
 #include "links/LinkStore.h"
 #include "links/LinksWindow.h"
-#include "platform/CommandLabel.h"
+#include "widgets/CommandLabel.h"
 
 #include <QDir>
 #include <QFile>

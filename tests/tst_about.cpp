@@ -3,8 +3,8 @@
 #include "clock/CompanionWindows.h"
 #include "fakes/FakeServices.h"
 #include "links/LinksWindow.h"
-#include "platform/CommandLabel.h"
-#include "platform/Fonts.h"
+#include "widgets/CommandLabel.h"
+#include "widgets/Fonts.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -51,7 +51,7 @@ void AboutTest::cleanup() {
 }
 
 void AboutTest::clickAbout() {
-    auto* label = m_clock->findChild<CommandLabel*>(QStringLiteral("Label8"));
+    auto* label = m_clock->findChild<CommandLabel*>(QStringLiteral("aboutCommand"));
     QTest::mouseClick(m_clock->windowHandle(), Qt::LeftButton, {}, label->geometry().center());
 }
 
@@ -84,16 +84,17 @@ void AboutTest::showsItsTexts() {
         auto* label = about()->findChild<QLabel*>(QLatin1String(name));
         return label ? label->text() : QString();
     };
-    QCOMPARE(text("Label1"), QStringLiteral("Tempivo v2.0"));
-    QCOMPARE(text("Label2"), QStringLiteral("Created by:"));
-    QCOMPARE(text("Label3"), QStringLiteral("Contact:"));
-    QVERIFY(!text("Label4").isEmpty());
-    QVERIFY(!text("Label5").isEmpty());
-    QVERIFY(about()->findChild<QWidget*>(QStringLiteral("Frame1")));
-    QCOMPARE(about()->findChild<QPushButton*>(QStringLiteral("Command1"))->text(),
+    QCOMPARE(text("productLabel"), QStringLiteral("Tempivo v2.0"));
+    QCOMPARE(text("creatorCaption"), QStringLiteral("Created by:"));
+    QCOMPARE(text("contactCaption"), QStringLiteral("Contact:"));
+    QVERIFY(!text("creatorLabel").isEmpty());
+    QVERIFY(!text("contactLabel").isEmpty());
+    QVERIFY(about()->findChild<QWidget*>(QStringLiteral("aboutFrame")));
+    QCOMPARE(about()->findChild<QPushButton*>(QStringLiteral("okButton"))->text(),
              QStringLiteral("OK"));
     // Every text fits its label.
-    for (const char* name : {"Label1", "Label2", "Label3", "Label4", "Label5"}) {
+    for (const char* name :
+         {"productLabel", "creatorCaption", "contactCaption", "creatorLabel", "contactLabel"}) {
         auto* label = about()->findChild<QLabel*>(QLatin1String(name));
         QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(), name);
     }
@@ -116,7 +117,7 @@ void AboutTest::opensOnceAndStaysPut() {
 void AboutTest::okClosesAndTheNextOpeningPlacesAnew() {
     clickAbout();
     QPointer<AboutBox> first = about();
-    auto* ok = first->findChild<QPushButton*>(QStringLiteral("Command1"));
+    auto* ok = first->findChild<QPushButton*>(QStringLiteral("okButton"));
     QTest::mouseClick(ok, Qt::LeftButton);
     QVERIFY(!about());
     QVERIFY(first->isHidden());
@@ -132,7 +133,7 @@ void AboutTest::keysAndCloseRequestsAnswerAsOk() {
     for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Escape), 0}) {
         clickAbout();
         QPointer<AboutBox> box = about();
-        auto* ok = box->findChild<QPushButton*>(QStringLiteral("Command1"));
+        auto* ok = box->findChild<QPushButton*>(QStringLiteral("okButton"));
         QVERIFY(ok->isDefault());
         if (key)
             QTest::keyClick(ok, Qt::Key(key));
@@ -156,7 +157,7 @@ void AboutTest::aboutAndLinksCloseEachOther() {
     CompanionWindows& companions = m_clock->companions();
     clickAbout();
     QVERIFY(about());
-    auto* links = m_clock->findChild<CommandLabel*>(QStringLiteral("Label7"));
+    auto* links = m_clock->findChild<CommandLabel*>(QStringLiteral("linksCommand"));
     QTest::mouseClick(m_clock->windowHandle(), Qt::LeftButton, {}, links->geometry().center());
     QVERIFY(companions.linksWindow());
     QVERIFY(!about());

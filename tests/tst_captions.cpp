@@ -1,8 +1,8 @@
 #include "LinksTestSupport.h"
 #include "about/AboutBox.h"
 #include "clock/CompanionWindows.h"
-#include "platform/CaptionFrame.h"
-#include "platform/Fonts.h"
+#include "widgets/CaptionFrame.h"
+#include "widgets/Fonts.h"
 
 #include <QPainter>
 #include <QPushButton>
@@ -131,16 +131,17 @@ private slots:
         checkLabels(&clock);
 
         // Running: "Stop" has a descender and Pause is enabled; the commands lit are bold.
-        auto* startStop = clock.findChild<CommandLabel*>(QStringLiteral("Label4"));
+        auto* startStop = clock.findChild<CommandLabel*>(QStringLiteral("startCommand"));
         QTest::mouseClick(startStop, Qt::LeftButton);
         QCOMPARE(startStop->text(), QStringLiteral("Stop"));
-        for (const char* name : {"lblMove", "Label2", "Label7", "Label8", "lblExit"})
+        for (const char* name :
+             {"moveCommand", "soundCommand", "linksCommand", "aboutCommand", "exitCommand"})
             clock.findChild<CommandLabel*>(QLatin1String(name))->setBold(true);
         checkLabels(&clock);
 
         clock.companions().showLinks();
         LinksWindow* links = clock.companions().linksWindow();
-        links->Bigger(10);
+        links->openEditor(10);
         checkLabels(links);
         const QColor green(0, 128, 0);
         for (auto* frame : links->findChildren<CaptionFrame*>()) {

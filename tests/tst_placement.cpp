@@ -101,7 +101,7 @@ private slots:
         LinksWindow* links = f->clock->companions().linksWindow();
         QVERIFY(rightScreen.contains(links->frameGeometry()));
         QVERIFY(!links->frameGeometry().intersects(clock().frameGeometry()));
-        links->Bigger(3);
+        links->openEditor(3);
         QVERIFY(rightScreen.contains(links->frameGeometry()));
 
         // Following the clock to the right edge of the left-hand screen, and down low.
