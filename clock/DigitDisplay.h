@@ -20,9 +20,8 @@ public:
     void showInitial();
     void tick();
 
-    bool m_colonBlank = false;
-
 private:
     Cells m_cells;
     const TimeText& m_time;
+    bool m_colonBlank = false;
 };

@@ -84,6 +84,10 @@ bool writeValues(const QString& file, const QString& section,
         errorText);
 }
 
+bool isSettingsFileThere() {
+    return isNormalFile(configFilePath());
+}
+
 bool isNormalFile(const QString& path) {
     const QFileInfo info(path);
     return info.isFile() && !info.fileName().startsWith(QLatin1Char('.'));

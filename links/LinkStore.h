@@ -41,6 +41,9 @@ void writeValue(const QString& file, const QString& section, const QString& key,
 bool writeValues(const QString& file, const QString& section,
                  const QList<std::pair<QString, QString>>& values, QString* errorText = nullptr);
 
+// True when the settings file at configFilePath() is there as a normal file.
+bool isSettingsFileThere();
+
 // True only for an existing regular file whose name does not start with "." (a folder is no file).
 bool isNormalFile(const QString& path);
 

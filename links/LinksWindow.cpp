@@ -6,6 +6,7 @@
 #include "links/LinkStore.h"
 #include "links/OpenLink.h"
 #include "platform/ExactSize.h"
+#include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
 #include "platform/WindowManager.h"
@@ -41,6 +42,12 @@ const QString missingValue = QStringLiteral("[inside error]");
 const QString urlType = QStringLiteral("URL");
 const QString programType = QStringLiteral("Computer program");
 const QString errorCaption = QStringLiteral("Error");
+
+const QList<FileDialog::Filter> browseFilters = {
+    {QStringLiteral("All Files (*.*)"), QStringLiteral("*.*")},
+    {QStringLiteral("Applications (*.exe)"), QStringLiteral("*.exe")},
+    {QStringLiteral("Batch Files (*.bat)"), QStringLiteral("*.bat")},
+};
 
 // The client area starts inside the one-pixel window border.
 constexpr int borderPx = 1;
@@ -95,16 +102,6 @@ bool writeLink(int slot, const QList<std::pair<char, QString>>& fields, QString*
 } // namespace
 
 struct LinksWindowLayout {
-    struct Row {
-        CommandLabel* LinksWindow::*number;
-        CommandLabel* LinksWindow::*slot;
-        CommandLabel* LinksWindow::*edit;
-        const char* numberName;
-        const char* slotName;
-        const char* editName;
-    };
-    static const Row rows[10];
-
     struct Command {
         CommandLabel* LinksWindow::*member;
         const char* name;
@@ -112,29 +109,6 @@ struct LinksWindowLayout {
         int left, top, width, height; // twips
     };
     static const Command commands[4];
-};
-
-const LinksWindowLayout::Row LinksWindowLayout::rows[10] = {
-    {&LinksWindow::rowNumber1, &LinksWindow::slot1, &LinksWindow::editCommand1, "rowNumber1",
-     "slot1", "editCommand1"},
-    {&LinksWindow::rowNumber2, &LinksWindow::slot2, &LinksWindow::editCommand2, "rowNumber2",
-     "slot2", "editCommand2"},
-    {&LinksWindow::rowNumber3, &LinksWindow::slot3, &LinksWindow::editCommand3, "rowNumber3",
-     "slot3", "editCommand3"},
-    {&LinksWindow::rowNumber4, &LinksWindow::slot4, &LinksWindow::editCommand4, "rowNumber4",
-     "slot4", "editCommand4"},
-    {&LinksWindow::rowNumber5, &LinksWindow::slot5, &LinksWindow::editCommand5, "rowNumber5",
-     "slot5", "editCommand5"},
-    {&LinksWindow::rowNumber6, &LinksWindow::slot6, &LinksWindow::editCommand6, "rowNumber6",
-     "slot6", "editCommand6"},
-    {&LinksWindow::rowNumber7, &LinksWindow::slot7, &LinksWindow::editCommand7, "rowNumber7",
-     "slot7", "editCommand7"},
-    {&LinksWindow::rowNumber8, &LinksWindow::slot8, &LinksWindow::editCommand8, "rowNumber8",
-     "slot8", "editCommand8"},
-    {&LinksWindow::rowNumber9, &LinksWindow::slot9, &LinksWindow::editCommand9, "rowNumber9",
-     "slot9", "editCommand9"},
-    {&LinksWindow::rowNumber10, &LinksWindow::slot10, &LinksWindow::editCommand10, "rowNumber10",
-     "slot10", "editCommand10"},
 };
 
 // In the order the hover rules list them: Browse, Save, Cancel, Erase.
@@ -161,12 +135,10 @@ LinksWindow::LinksWindow(ClockWindow& clock, CompanionWindows& companions, const
     buildSlots();
     buildEditor();
     setOuterHeight(CollapsedHeight);
-    m_browseDialog.service = m_services.files;
 
     // A first start finds no settings file: begin one with ten empty links.
     const QString path = LinkStore::configFilePath();
-    FileExists(path);
-    if (Exist == 0) {
+    if (!LinkStore::isSettingsFileThere()) {
         QString reason;
         if (!LinkStore::writeDefaultFile(path, &reason)) {
             m_services.messages->showError(
@@ -202,10 +174,10 @@ void LinksWindow::buildSlots() {
             slot->setUnderlined(false);
     });
 
-    auto label = [this](QWidget* parent, const char* name, const QString& text, QRect twips,
+    auto label = [this](QWidget* parent, const QString& name, const QString& text, QRect twips,
                         const QFont& font, const QColor& color, const QColor& back) {
         auto* l = new CommandLabel(parent);
-        l->setObjectName(QLatin1String(name));
+        l->setObjectName(name);
         l->setText(text);
         l->setGeometry(Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
         l->setFont(font);
@@ -214,22 +186,22 @@ void LinksWindow::buildSlots() {
     };
 
     for (int n = 1; n <= 10; ++n) {
-        const LinksWindowLayout::Row& row = LinksWindowLayout::rows[n - 1];
+        const QString number = QString::number(n);
         const int top = rowTop(n);
-        this->*row.number = label(linksFrame, row.numberName, QString::number(n) + u'.',
-                                  QRect(n == 10 ? 120 : 225, top, 255, 255),
-                                  makeFont("OCR A Extended", 9), rowNumberText, QColor());
-        CommandLabel* slot = label(linksFrame, row.slotName, emptyTitle, QRect(480, top, 2055, 255),
-                                   makeFont("Arial", 8.25), slotText, QColor());
+        m_rowNumbers[n - 1] = label(linksFrame, QStringLiteral("rowNumber") + number, number + u'.',
+                                    QRect(n == 10 ? 120 : 225, top, 255, 255),
+                                    makeFont("OCR A Extended", 9), rowNumberText, QColor());
+        CommandLabel* slot =
+            label(linksFrame, QStringLiteral("slot") + number, emptyTitle,
+                  QRect(480, top, 2055, 255), makeFont("Arial", 8.25), slotText, QColor());
         // Titles come from the settings file: markup in one is shown, never followed (an
         // <img> naming /dev/zero would read without end).
         slot->setTextFormat(Qt::PlainText);
-        this->*row.slot = slot;
         m_slots[n - 1] = slot;
         CommandLabel* edit =
-            label(linksFrame, row.editName, QStringLiteral("Edit"), QRect(2640, top, 255, 135),
-                  makeFont("Arial", 6.75), editText, background);
-        this->*row.edit = edit;
+            label(linksFrame, QStringLiteral("editCommand") + number, QStringLiteral("Edit"),
+                  QRect(2640, top, 255, 135), makeFont("Arial", 6.75), editText, background);
+        m_editCommands[n - 1] = edit;
 
         connect(slot, &CommandLabel::clicked, this, [this, n] { onSlotClicked(n); });
         connect(slot, &CommandLabel::pointerMoved, this, [this, n] { onSlotHovered(n); });
@@ -237,8 +209,8 @@ void LinksWindow::buildSlots() {
     }
 
     closeCommand =
-        label(linksFrame, "closeCommand", QStringLiteral("X"), QRect(2760, 120, 135, 255),
-              makeFont("Arial", 9.75, true), closeNormal, background);
+        label(linksFrame, QStringLiteral("closeCommand"), QStringLiteral("X"),
+              QRect(2760, 120, 135, 255), makeFont("Arial", 9.75, true), closeNormal, background);
     connect(closeCommand, &CommandLabel::pointerMoved, this,
             [this] { closeCommand->setTextColor(closeHighlighted); });
     connect(closeCommand, &CommandLabel::clicked, this, [this] { m_companions.unloadLinks(); });
@@ -338,16 +310,6 @@ void LinksWindow::buildEditor() {
     connect(saveCommand, &CommandLabel::clicked, this, &LinksWindow::onSaveClicked);
     connect(cancelCommand, &CommandLabel::clicked, this, &LinksWindow::onCancelClicked);
     connect(eraseCommand, &CommandLabel::clicked, this, &LinksWindow::onEraseClicked);
-
-    m_browseDialog.Filter = {
-        {QStringLiteral("All Files (*.*)"), QStringLiteral("*.*")},
-        {QStringLiteral("Applications (*.exe)"), QStringLiteral("*.exe")},
-        {QStringLiteral("Batch Files (*.bat)"), QStringLiteral("*.bat")},
-    };
-}
-
-void LinksWindow::FileExists(const QString& path) {
-    Exist = LinkStore::isNormalFile(path) ? 1 : 0;
 }
 
 QPoint LinksWindow::dockPosition() const {
@@ -475,23 +437,15 @@ void LinksWindow::onTypeSelected(bool program) {
     addressEdit->setText(program ? Shell::rootFolder() : QStringLiteral("http://"));
 }
 
-bool LinksWindow::FileDialogComponent::ShowOpen(QWidget* parent) {
-    if (!service)
-        return false;
-    const FileDialog::Result result = service->getOpenFileName(parent, Filter);
-    if (result.status == FileDialog::Result::Failed)
-        return false;
-    if (result.status == FileDialog::Result::Chosen)
-        FileName = result.path;
-    return true;
-}
-
 void LinksWindow::onBrowseClicked() {
-    if (!m_browseDialog.ShowOpen(this)) {
+    const FileDialog::Result result = m_services.files->getOpenFileName(this, browseFilters);
+    if (result.status == FileDialog::Result::Failed) {
         showError(QStringLiteral("An inside error"));
         return;
     }
-    addressEdit->setText(m_browseDialog.FileName);
+    if (result.status == FileDialog::Result::Chosen)
+        m_browsedFile = result.path;
+    addressEdit->setText(m_browsedFile);
 }
 
 void LinksWindow::onSaveClicked() {

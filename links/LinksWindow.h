@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/FileDialog.h"
 #include "platform/Services.h"
 
 #include <QWidget>
@@ -31,14 +30,11 @@ public:
 
     LinksWindow(ClockWindow& clock, CompanionWindows& companions, const Services& services);
 
-    // Sets Exist to 1 when path names a normal file, else to 0.
-    void FileExists(const QString& path);
     // Starts link slot (1 to 10).
     void startLink(qint16 slot);
     // Opens the editor on slot (1 to 10).
     void openEditor(qint16 slot);
 
-    qint16 Exist = 0;
     // The slot whose editor was opened last; empty until the first "Edit" click.
     std::optional<qint16> EditSlot;
 
@@ -50,16 +46,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The file-dialog component: its file name outlives each showing, as the
-    // component's property does.
-    struct FileDialogComponent {
-        FileDialog* service = nullptr;
-        QList<FileDialog::Filter> Filter;
-        QString FileName;
-        // False when the dialog failed; a cancel keeps the last file name.
-        bool ShowOpen(QWidget* parent);
-    };
-
     friend struct LinksWindowLayout;
 
     void buildSlots();
@@ -86,39 +72,10 @@ private:
 
     CaptionFrame* linksFrame = nullptr;
     CaptionFrame* editorFrame = nullptr;
-    // Row numbers.
-    CommandLabel* rowNumber1 = nullptr;
-    CommandLabel* rowNumber2 = nullptr;
-    CommandLabel* rowNumber3 = nullptr;
-    CommandLabel* rowNumber4 = nullptr;
-    CommandLabel* rowNumber5 = nullptr;
-    CommandLabel* rowNumber6 = nullptr;
-    CommandLabel* rowNumber7 = nullptr;
-    CommandLabel* rowNumber8 = nullptr;
-    CommandLabel* rowNumber9 = nullptr;
-    CommandLabel* rowNumber10 = nullptr;
-    // Slot labels.
-    CommandLabel* slot1 = nullptr;
-    CommandLabel* slot2 = nullptr;
-    CommandLabel* slot3 = nullptr;
-    CommandLabel* slot4 = nullptr;
-    CommandLabel* slot5 = nullptr;
-    CommandLabel* slot6 = nullptr;
-    CommandLabel* slot7 = nullptr;
-    CommandLabel* slot8 = nullptr;
-    CommandLabel* slot9 = nullptr;
-    CommandLabel* slot10 = nullptr;
-    // "Edit" labels.
-    CommandLabel* editCommand1 = nullptr;
-    CommandLabel* editCommand2 = nullptr;
-    CommandLabel* editCommand3 = nullptr;
-    CommandLabel* editCommand4 = nullptr;
-    CommandLabel* editCommand5 = nullptr;
-    CommandLabel* editCommand6 = nullptr;
-    CommandLabel* editCommand7 = nullptr;
-    CommandLabel* editCommand8 = nullptr;
-    CommandLabel* editCommand9 = nullptr;
-    CommandLabel* editCommand10 = nullptr;
+    // One row per slot: its number, its title (clicked to start the link) and its "Edit" command.
+    std::array<CommandLabel*, 10> m_rowNumbers{};
+    std::array<CommandLabel*, 10> m_slots{};
+    std::array<CommandLabel*, 10> m_editCommands{};
     CommandLabel* closeCommand = nullptr;
 
     CommandLabel* titleCaption = nullptr;
@@ -132,11 +89,11 @@ private:
     CommandLabel* cancelCommand = nullptr;
     CommandLabel* eraseCommand = nullptr;
 
-    // The slot labels and the editor's commands in a row, for the hover rules.
-    std::array<CommandLabel*, 10> m_slots{};
+    // The editor's commands in a row, for the hover rules.
     std::array<CommandLabel*, 4> m_commands{};
 
-    FileDialogComponent m_browseDialog;
+    // The file Browse chose last; a cancelled dialog leaves it as it was.
+    QString m_browsedFile;
     // Set while the window is being put back where it docks.
     bool m_puttingBack = false;
 };
