@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/CompanionWindows.h"
 #include "clock/ClockWindow.h"
 #include "platform/DisplayCheck.h"
 #include "platform/SessionPlatform.h"
@@ -57,7 +58,9 @@ int main(int argc, char* argv[]) {
     });
     installFontSubstitutions();
 
-    ClockWindow clock(Services::system());
+    const Services services = Services::system();
+    ClockWindow clock(services);
+    CompanionWindows companions(clock, services);
     QObject::connect(&clock, &ClockWindow::exitRequested, &app, &QApplication::quit);
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &app, &QApplication::quit);

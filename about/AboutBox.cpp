@@ -1,13 +1,11 @@
 #include "about/AboutBox.h"
 
-#include "clock/ClockWindow.h"
-#include "clock/CompanionWindows.h"
-#include "clock/DockPosition.h"
 #include "platform/ExactSize.h"
 #include "platform/FittedLabel.h"
 #include "platform/WindowManager.h"
 #include "version.h"
 #include "widgets/Colors.h"
+#include "widgets/DockPosition.h"
 #include "widgets/Twips.h"
 
 #include <QCloseEvent>
@@ -83,9 +81,8 @@ constexpr QPoint clientOrigin(1, 1);
 
 } // namespace
 
-AboutBox::AboutBox(ClockWindow& clock, CompanionWindows& companions, const Services& services)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
-    , m_companions(companions) {
+AboutBox::AboutBox(const QRect& clock, const QRect& available, const Services& services)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("aboutBox"));
     setWindowTitle(QStringLiteral("About"));
     setFixedSize(Twips::toPx(ClientWidth) + 2, Twips::toPx(ClientHeight) + 2);
@@ -122,11 +119,9 @@ AboutBox::AboutBox(ClockWindow& clock, CompanionWindows& companions, const Servi
     okButton->setFont(makeFont("Tahoma", 8.25, false));
     okButton->setDefault(true);
     okButton->setFocus();
-    connect(okButton, &QPushButton::clicked, this, [this] { m_companions.unloadAbout(); });
+    connect(okButton, &QPushButton::clicked, this, &AboutBox::closeRequested);
 
-    // Load step: only one of the two companion windows is open at a time.
-    companions.unloadLinks();
-    move(dockPosition(clock.geometry(), size(), GapRight, RowTop, clock.availableArea()));
+    move(dockPosition(clock, size(), GapRight, RowTop, available));
 }
 
 void AboutBox::paintEvent(QPaintEvent*) {
@@ -151,7 +146,7 @@ void AboutBox::keyPressEvent(QKeyEvent* event) {
 }
 
 void AboutBox::closeEvent(QCloseEvent* event) {
-    // Closed from outside (the window manager): unload as OK does.
+    // Closed from outside (the window manager): go as with OK.
     event->accept();
-    m_companions.unloadAbout();
+    emit closeRequested();
 }

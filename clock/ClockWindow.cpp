@@ -11,6 +11,7 @@
 #include "platform/WindowManager.h"
 #include "widgets/Colors.h"
 #include "widgets/CommandLabel.h"
+#include "widgets/DockPosition.h"
 #include "widgets/Fonts.h"
 #include "widgets/Twips.h"
 
@@ -84,8 +85,7 @@ const LabelLayout ClockWindowLayout::labels[] = {
 
 ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
-    , m_services(services)
-    , m_companions(*this, services) {
+    , m_services(services) {
     setWindowTitle(QStringLiteral("Tempivo"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -150,10 +150,7 @@ int ClockWindow::centredLeft(int screenWidthPx, int windowWidthPx) {
 }
 
 QRect ClockWindow::availableArea() const {
-    QScreen* on = QGuiApplication::screenAt(geometry().center());
-    if (!on)
-        on = screen();
-    return on ? on->availableGeometry() : QRect();
+    return availableAreaOf(*this);
 }
 
 void ClockWindow::buildStrip() {
@@ -192,8 +189,8 @@ void ClockWindow::buildPanel() {
 
     connect(moveCommand, &CommandLabel::clicked, this, &ClockWindow::onMoveClicked);
     connect(exitCommand, &CommandLabel::clicked, this, &ClockWindow::onExitClicked);
-    connect(linksCommand, &CommandLabel::clicked, this, &ClockWindow::onLinksClicked);
-    connect(aboutCommand, &CommandLabel::clicked, this, &ClockWindow::onAboutClicked);
+    connect(linksCommand, &CommandLabel::clicked, this, &ClockWindow::linksRequested);
+    connect(aboutCommand, &CommandLabel::clicked, this, &ClockWindow::aboutRequested);
 }
 
 void ClockWindow::setOnTop(bool onTop) {
@@ -302,8 +299,7 @@ void ClockWindow::onSurfacePressed() {
     } else {
         setFixedHeight(Twips::toPx(FoldedHeight));
         keepExactSize(this);
-        m_companions.unloadLinks();
-        m_companions.unloadAbout();
+        emit panelFolded();
     }
     drawBorder();
 }
@@ -341,12 +337,4 @@ void ClockWindow::onMoveClicked() {
 
 void ClockWindow::onExitClicked() {
     emit exitRequested();
-}
-
-void ClockWindow::onLinksClicked() {
-    m_companions.showLinks();
-}
-
-void ClockWindow::onAboutClicked() {
-    m_companions.showAbout();
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "clock/CompanionWindows.h"
 #include "clock/DigitDisplay.h"
 #include "platform/Services.h"
 
@@ -38,10 +37,13 @@ public:
     void drawBorder();
     void startDrag();
 
-    CompanionWindows& companions() { return m_companions; }
-
 signals:
     void exitRequested();
+    // The Links and About commands were clicked.
+    void linksRequested();
+    void aboutRequested();
+    // The command panel folded away; the windows opened from it go with it.
+    void panelFolded();
     // The pointer moved over the bare window, not over a label or a picture cell.
     void backgroundPointerMoved();
 
@@ -59,8 +61,6 @@ private slots:
     void snapToTopEdge();
     void onMoveClicked();
     void onExitClicked();
-    void onLinksClicked();
-    void onAboutClicked();
 
 private:
     void buildStrip();
@@ -68,7 +68,6 @@ private:
     void armTickTimer();
 
     Services m_services;
-    CompanionWindows m_companions;
     QSize m_border;
     // The LED grid in device pixels, for the pixel ratio it was drawn at.
     QPixmap m_grid;

@@ -1,8 +1,5 @@
 #include "links/LinksWindow.h"
 
-#include "clock/ClockWindow.h"
-#include "clock/CompanionWindows.h"
-#include "clock/DockPosition.h"
 #include "links/LinkStore.h"
 #include "links/OpenLink.h"
 #include "platform/ExactSize.h"
@@ -12,6 +9,7 @@
 #include "platform/WindowManager.h"
 #include "widgets/CaptionFrame.h"
 #include "widgets/CommandLabel.h"
+#include "widgets/DockPosition.h"
 #include "widgets/Fonts.h"
 #include "widgets/Twips.h"
 
@@ -119,11 +117,10 @@ const LinksWindowLayout::Command LinksWindowLayout::commands[4] = {
     {&LinksWindow::eraseCommand, "eraseCommand", "Erase", 1155, 1920, 540, 240},
 };
 
-LinksWindow::LinksWindow(ClockWindow& clock, CompanionWindows& companions, const Services& services)
+LinksWindow::LinksWindow(const Services& services, QWidget* anchor)
     : QWidget(nullptr, Qt::FramelessWindowHint)
-    , m_clock(clock)
-    , m_companions(companions)
-    , m_services(services) {
+    , m_services(services)
+    , m_anchor(anchor) {
     setObjectName(QStringLiteral("linksWindow"));
     setWindowTitle(QStringLiteral("Tempivo Links"));
     m_services.windows->keepOffTaskbar(this);
@@ -150,13 +147,12 @@ LinksWindow::LinksWindow(ClockWindow& clock, CompanionWindows& companions, const
         }
     }
     dock();
-    m_companions.unloadAbout();
     for (int n = 1; n <= 10; ++n)
         showTitle(n, readLink(n, 'T', missingValue));
     holdAddressBoxHeight();
 
     // Docking and the address box's height follow their events: nothing here polls.
-    m_clock.installEventFilter(this);
+    m_anchor->installEventFilter(this);
     addressEdit->installEventFilter(this);
 }
 
@@ -213,7 +209,7 @@ void LinksWindow::buildSlots() {
               QRect(2760, 120, 135, 255), makeFont("Arial", 9.75, true), closeNormal, background);
     connect(closeCommand, &CommandLabel::pointerMoved, this,
             [this] { closeCommand->setTextColor(closeHighlighted); });
-    connect(closeCommand, &CommandLabel::clicked, this, [this] { m_companions.unloadLinks(); });
+    connect(closeCommand, &CommandLabel::clicked, this, &LinksWindow::closeRequested);
 }
 
 void LinksWindow::buildEditor() {
@@ -313,8 +309,8 @@ void LinksWindow::buildEditor() {
 }
 
 QPoint LinksWindow::dockPosition() const {
-    return ::dockPosition(m_clock.frameGeometry(), frameGeometry().size(), DockRight, DockBelow,
-                          m_clock.availableArea());
+    return ::dockPosition(m_anchor->frameGeometry(), frameGeometry().size(), DockRight, DockBelow,
+                          availableAreaOf(*m_anchor));
 }
 
 void LinksWindow::dock() {
@@ -364,7 +360,7 @@ void LinksWindow::showTitle(int slot, const QString& title) {
 }
 
 bool LinksWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &m_clock && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+    if (watched == m_anchor && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
         dock();
     else if (watched == addressEdit && event->type() == QEvent::Resize)
         holdAddressBoxHeight();
@@ -381,7 +377,7 @@ void LinksWindow::paintEvent(QPaintEvent*) {
 void LinksWindow::closeEvent(QCloseEvent* event) {
     // Closed from outside (the window manager): unload as "X" does.
     event->accept();
-    m_companions.unloadLinks();
+    emit closeRequested();
 }
 
 void LinksWindow::mouseMoveEvent(QMouseEvent* event) {
@@ -471,7 +467,7 @@ void LinksWindow::onSaveClicked() {
         showError(QStringLiteral("Could not save link %1: %2").arg(slot).arg(reason));
         return;
     }
-    m_companions.reloadLinks();
+    emit reloadRequested();
 }
 
 void LinksWindow::onCancelClicked() {
@@ -489,7 +485,7 @@ void LinksWindow::onEraseClicked() {
         showError(QStringLiteral("Could not erase link %1: %2").arg(slot).arg(reason));
         return;
     }
-    m_companions.reloadLinks();
+    emit reloadRequested();
 }
 
 void LinksWindow::showError(const QString& text) {

@@ -7,13 +7,11 @@
 #include <optional>
 
 class CaptionFrame;
-class ClockWindow;
 class CommandLabel;
-class CompanionWindows;
 class QLineEdit;
 class QRadioButton;
 
-// The quick-links window beside the clock window: ten link slots that start
+// The quick-links window, docked beside a window it follows: ten link slots that start
 // their link with one click, and the editor for one slot below them.
 class LinksWindow : public QWidget {
     Q_OBJECT
@@ -22,13 +20,14 @@ public:
     static constexpr int CollapsedHeight = 3060;
     static constexpr int ExpandedHeight = 5580;
     static constexpr int ClientWidth = 3270;
-    // Where the window sits relative to the clock window (twips).
+    // Where the window sits relative to the window it follows (twips).
     static constexpr int DockRight = 10;
     static constexpr int DockBelow = 1800;
     // Height the address box is held at (twips).
     static constexpr int AddressBoxHeight = 255;
 
-    LinksWindow(ClockWindow& clock, CompanionWindows& companions, const Services& services);
+    // Docks beside anchor and follows it as it moves or changes size.
+    LinksWindow(const Services& services, QWidget* anchor);
 
     // Starts link slot (1 to 10).
     void startLink(qint16 slot);
@@ -37,6 +36,12 @@ public:
 
     // The slot whose editor was opened last; empty until the first "Edit" click.
     std::optional<qint16> EditSlot;
+
+signals:
+    // The close command was clicked.
+    void closeRequested();
+    // A link was saved or erased: the window wants loading afresh.
+    void reloadRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -66,9 +71,8 @@ private:
     void onEraseClicked();
     void showError(const QString& text);
 
-    ClockWindow& m_clock;
-    CompanionWindows& m_companions;
     Services m_services;
+    QWidget* m_anchor;
 
     CaptionFrame* linksFrame = nullptr;
     CaptionFrame* editorFrame = nullptr;

@@ -1,6 +1,6 @@
 #include "about/AboutBox.h"
+#include "app/CompanionWindows.h"
 #include "clock/ClockWindow.h"
-#include "clock/CompanionWindows.h"
 #include "fakes/FakeServices.h"
 #include "links/LinksWindow.h"
 #include "widgets/CommandLabel.h"
@@ -30,15 +30,17 @@ private slots:
 
 private:
     void clickAbout();
-    AboutBox* about() const { return m_clock->companions().aboutBox(); }
+    AboutBox* about() const { return m_companions->aboutBox(); }
 
     std::unique_ptr<FakeServices> m_fakes;
     std::unique_ptr<ClockWindow> m_clock;
+    std::unique_ptr<CompanionWindows> m_companions;
 };
 
 void AboutTest::init() {
     m_fakes = std::make_unique<FakeServices>();
     m_clock = std::make_unique<ClockWindow>(m_fakes->services());
+    m_companions = std::make_unique<CompanionWindows>(*m_clock, m_fakes->services());
     m_clock->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_clock.get()));
     QTest::mouseClick(m_clock->windowHandle(), Qt::LeftButton, {}, QPoint(80, 5));
@@ -46,6 +48,7 @@ void AboutTest::init() {
 }
 
 void AboutTest::cleanup() {
+    m_companions.reset();
     m_clock.reset();
     m_fakes.reset();
 }
@@ -154,7 +157,7 @@ void AboutTest::foldingCloses() {
 }
 
 void AboutTest::aboutAndLinksCloseEachOther() {
-    CompanionWindows& companions = m_clock->companions();
+    CompanionWindows& companions = *m_companions;
     clickAbout();
     QVERIFY(about());
     auto* links = m_clock->findChild<CommandLabel*>(QStringLiteral("linksCommand"));

@@ -1,6 +1,6 @@
 #include "LinksTestSupport.h"
 #include "about/AboutBox.h"
-#include "clock/CompanionWindows.h"
+#include "app/CompanionWindows.h"
 #include "widgets/CaptionFrame.h"
 #include "widgets/Fonts.h"
 
@@ -124,6 +124,7 @@ private slots:
 
     void everyCaptionIsWhole() {
         ClockWindow clock(fx.services());
+        CompanionWindows companions(clock, fx.services());
         clock.show();
         QVERIFY(QTest::qWaitForWindowExposed(&clock));
         QTest::mouseClick(clock.windowHandle(), Qt::LeftButton, {}, QPoint(80, 5));
@@ -139,8 +140,8 @@ private slots:
             clock.findChild<CommandLabel*>(QLatin1String(name))->setBold(true);
         checkLabels(&clock);
 
-        clock.companions().showLinks();
-        LinksWindow* links = clock.companions().linksWindow();
+        companions.showLinks();
+        LinksWindow* links = companions.linksWindow();
         links->openEditor(10);
         checkLabels(links);
         const QColor green(0, 128, 0);
@@ -153,8 +154,8 @@ private slots:
                                  green, [option](const QString& c) { option->setText(c); }));
         }
 
-        clock.companions().showAbout();
-        AboutBox* about = clock.companions().aboutBox();
+        companions.showAbout();
+        AboutBox* about = companions.aboutBox();
         checkLabels(about);
         auto* ok = about->findChild<QPushButton*>();
         QVERIFY(checkCaption(ok, ok->text(), ok->font(), ok->palette().color(QPalette::ButtonText),

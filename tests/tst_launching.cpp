@@ -196,9 +196,7 @@ void LaunchingTest::startWith(MessageBox* messages) {
     services.shell = &shell;
     if (messages)
         services.messages = messages;
-    f.clock = std::make_unique<ClockWindow>(services);
-    f.clock->show();
-    QVERIFY(QTest::qWaitForWindowExposed(f.clock.get()));
+    f.start(services);
     QVERIFY(f.openLinks());
 }
 

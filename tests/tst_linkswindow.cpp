@@ -61,10 +61,10 @@ QColor LinksWindowTest::pixelAt(QWidget* widget, QPoint at) const {
 
 void LinksWindowTest::loadCreatesStoreAndShowsEmptySlots() {
     f.start();
-    f.clock->companions().showAbout();
+    f.companions->showAbout();
     QVERIFY(!LinkStore::isSettingsFileThere());
     QVERIFY(f.openLinks());
-    QVERIFY(!f.clock->companions().aboutBox());
+    QVERIFY(!f.companions->aboutBox());
     QVERIFY(LinkStore::isSettingsFileThere());
     QCOMPARE(LinksFixture::readConfig(), LinksFixture::defaultText());
     for (int n = 1; n <= 10; ++n) {
@@ -77,7 +77,7 @@ void LinksWindowTest::loadCreatesStoreAndShowsEmptySlots() {
     QVERIFY(f.messages.shown.isEmpty());
 
     // A second load finds the file and leaves it alone.
-    f.clock->companions().reloadLinks();
+    f.companions->reloadLinks();
     QCOMPARE(LinksFixture::readConfig(), LinksFixture::defaultText());
 }
 
