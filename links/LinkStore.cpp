@@ -84,6 +84,17 @@ bool writeValues(const QString& file, const QString& section,
         errorText);
 }
 
+QString readLink(int slot, char field, const QString& defaultValue) {
+    return readValue(configFilePath(), configSection, keyName(slot, field), defaultValue);
+}
+
+bool writeLink(int slot, const QList<std::pair<char, QString>>& fields, QString* errorText) {
+    QList<std::pair<QString, QString>> values;
+    for (const auto& [field, value] : fields)
+        values.append({keyName(slot, field), value});
+    return writeValues(configFilePath(), configSection, values, errorText);
+}
+
 bool isSettingsFileThere() {
     return isNormalFile(configFilePath());
 }

@@ -13,6 +13,13 @@ namespace LinkStore {
 
 inline const QString configSection = QStringLiteral("Configuration");
 
+// What an empty slot holds, the two link types, and what the windows show for a missing key.
+inline const QString emptyTitle = QStringLiteral("[none]");
+inline const QString emptyAddress = QStringLiteral("none");
+inline const QString urlType = QStringLiteral("URL");
+inline const QString programType = QStringLiteral("Computer program");
+inline const QString missingValue = QStringLiteral("[inside error]");
+
 // The longest value the store gives back, in characters.
 inline constexpr int maxValueLength = ProfileFile::maxValueLength;
 
@@ -40,6 +47,14 @@ void writeValue(const QString& file, const QString& section, const QString& key,
 // reason in errorText when the file cannot be written.
 bool writeValues(const QString& file, const QString& section,
                  const QList<std::pair<QString, QString>>& values, QString* errorText = nullptr);
+
+// One field ('T', 'A' or 'S') of a slot's link in the settings file, or defaultValue.
+QString readLink(int slot, char field, const QString& defaultValue);
+
+// Writes fields of one link together, so that a refused write leaves the whole link as it was.
+// False with the reason in errorText when the file cannot be written.
+bool writeLink(int slot, const QList<std::pair<char, QString>>& fields,
+               QString* errorText = nullptr);
 
 // True when the settings file at configFilePath() is there as a normal file.
 bool isSettingsFileThere();

@@ -3,6 +3,7 @@
 #include "app/CompanionWindows.h"
 #include "clock/ClockWindow.h"
 #include "fakes/FakeServices.h"
+#include "links/LinkEditor.h"
 #include "links/LinkStore.h"
 #include "links/LinksWindow.h"
 #include "widgets/CommandLabel.h"

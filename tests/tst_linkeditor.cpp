@@ -101,7 +101,7 @@ void LinkEditorTest::opensOnSlot() {
     QCOMPARE(links->height(), 372);
     QCOMPARE(f.child<CaptionFrame>("editorFrame")->caption(),
              "Configuration for #" + QString::number(slot));
-    QCOMPARE(links->EditSlot, std::optional<qint16>(slot));
+    QCOMPARE(f.child<LinkEditor>("editorFrame")->slot(), std::optional<int>(slot));
     QCOMPARE(text("titleEdit")->text(), title);
     QCOMPARE(text("addressEdit")->text(), address);
     QCOMPARE(option("urlOption")->isChecked(), url);
@@ -266,7 +266,7 @@ void LinkEditorTest::cancelHidesAndDiscards() {
     QCOMPARE(f.links(), links);
     QCOMPARE(text("titleEdit")->text(), "");
     QCOMPARE(text("addressEdit")->text(), "/");
-    QCOMPARE(links->EditSlot, std::optional<qint16>(2));
+    QCOMPARE(f.child<LinkEditor>("editorFrame")->slot(), std::optional<int>(2));
     openEditor(2);
     QCOMPARE(text("titleEdit")->text(), "Two");
     QCOMPARE(text("addressEdit")->text(), "none");
