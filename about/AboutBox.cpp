@@ -1,11 +1,11 @@
 #include "about/AboutBox.h"
 
-#include "platform/ExactSize.h"
-#include "platform/FittedLabel.h"
 #include "platform/WindowManager.h"
 #include "version.h"
 #include "widgets/Colors.h"
 #include "widgets/DockPosition.h"
+#include "widgets/ExactSize.h"
+#include "widgets/FittedLabel.h"
 #include "widgets/Twips.h"
 
 #include <QCloseEvent>

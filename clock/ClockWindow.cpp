@@ -6,12 +6,12 @@
 #include "clock/HoverHighlights.h"
 #include "clock/SoundSwitch.h"
 #include "clock/Stopwatch.h"
-#include "platform/ExactSize.h"
 #include "platform/TimeText.h"
 #include "platform/WindowManager.h"
 #include "widgets/Colors.h"
 #include "widgets/CommandLabel.h"
 #include "widgets/DockPosition.h"
+#include "widgets/ExactSize.h"
 #include "widgets/Fonts.h"
 #include "widgets/Twips.h"
 

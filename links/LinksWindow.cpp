@@ -4,13 +4,13 @@
 #include "links/LinkStore.h"
 #include "links/LinksLook.h"
 #include "links/OpenLink.h"
-#include "platform/ExactSize.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
 #include "platform/WindowManager.h"
 #include "widgets/CaptionFrame.h"
 #include "widgets/CommandLabel.h"
 #include "widgets/DockPosition.h"
+#include "widgets/ExactSize.h"
 #include "widgets/Twips.h"
 
 #include <QCloseEvent>
