@@ -1,12 +1,13 @@
 #include "app/CommandLine.h"
+#include "app/CompanionWindows.h"
+#include "app/DisplayCheck.h"
+#include "app/SessionPlatform.h"
+#include "app/SingleInstance.h"
+#include "app/TerminationSignals.h"
 #include "clock/ClockWindow.h"
-#include "platform/DisplayCheck.h"
-#include "platform/Fonts.h"
-#include "platform/SessionPlatform.h"
-#include "platform/SingleInstance.h"
 #include "platform/StartEnvironment.h"
-#include "platform/TerminationSignals.h"
 #include "version.h"
+#include "widgets/Fonts.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -57,7 +58,9 @@ int main(int argc, char* argv[]) {
     });
     installFontSubstitutions();
 
-    ClockWindow clock(Services::system());
+    const Services services = Services::system();
+    ClockWindow clock(services);
+    CompanionWindows companions(clock, services);
     QObject::connect(&clock, &ClockWindow::exitRequested, &app, &QApplication::quit);
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &app, &QApplication::quit);

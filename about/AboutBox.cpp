@@ -1,14 +1,12 @@
 #include "about/AboutBox.h"
 
-#include "clock/ClockWindow.h"
-#include "clock/Colors.h"
-#include "clock/CompanionWindows.h"
-#include "clock/DockPosition.h"
-#include "platform/ExactSize.h"
-#include "platform/FittedLabel.h"
-#include "platform/Twips.h"
 #include "platform/WindowManager.h"
 #include "version.h"
+#include "widgets/Colors.h"
+#include "widgets/DockPosition.h"
+#include "widgets/ExactSize.h"
+#include "widgets/FittedLabel.h"
+#include "widgets/Twips.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -70,11 +68,12 @@ struct LabelLayout {
 
 // The creator's line is wider than the contact line would suggest, so the whole name fits.
 const LabelLayout labels[] = {
-    {"Label1", 120, 240, 2895, 255, "Tahoma", 9.75, true, Colors::lightGrey, Qt::AlignHCenter},
-    {"Label2", 120, 600, 975, 255, "Arial", 8.25, true, Colors::white, Qt::AlignHCenter},
-    {"Label3", 360, 960, 735, 255, "Arial", 8.25, true, Colors::white, Qt::AlignHCenter},
-    {"Label4", 1200, 600, 1815, 255, "Arial", 8.25, false, Colors::white, Qt::AlignLeft},
-    {"Label5", 1200, 960, 1815, 255, "Arial", 8.25, false, Colors::white, Qt::AlignLeft},
+    {"productLabel", 120, 240, 2895, 255, "Tahoma", 9.75, true, Colors::lightGrey,
+     Qt::AlignHCenter},
+    {"creatorCaption", 120, 600, 975, 255, "Arial", 8.25, true, Colors::white, Qt::AlignHCenter},
+    {"contactCaption", 360, 960, 735, 255, "Arial", 8.25, true, Colors::white, Qt::AlignHCenter},
+    {"creatorLabel", 1200, 600, 1815, 255, "Arial", 8.25, false, Colors::white, Qt::AlignLeft},
+    {"contactLabel", 1200, 960, 1815, 255, "Arial", 8.25, false, Colors::white, Qt::AlignLeft},
 };
 
 // The client area starts inside the border.
@@ -82,18 +81,17 @@ constexpr QPoint clientOrigin(1, 1);
 
 } // namespace
 
-AboutBox::AboutBox(ClockWindow& clock, CompanionWindows& companions, const Services& services)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
-    , m_companions(companions) {
-    setObjectName(QStringLiteral("Form3"));
+AboutBox::AboutBox(const QRect& clock, const QRect& available, const Services& services)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
+    setObjectName(QStringLiteral("aboutBox"));
     setWindowTitle(QStringLiteral("About"));
     setFixedSize(Twips::toPx(ClientWidth) + 2, Twips::toPx(ClientHeight) + 2);
     keepExactSize(this);
     services.windows->keepOffTaskbar(this);
 
-    auto* Frame1 = new TitledFrame(QStringLiteral("About box"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(Twips::rect(120, 0, 3135, 1695).translated(clientOrigin));
+    auto* aboutFrame = new TitledFrame(QStringLiteral("About box"), this);
+    aboutFrame->setObjectName(QStringLiteral("aboutFrame"));
+    aboutFrame->setGeometry(Twips::rect(120, 0, 3135, 1695).translated(clientOrigin));
 
     const QString texts[] = {
         QString::fromUtf8(Version::product), QStringLiteral("Created by:"),
@@ -102,7 +100,7 @@ AboutBox::AboutBox(ClockWindow& clock, CompanionWindows& companions, const Servi
     };
     int i = 0;
     for (const LabelLayout& l : labels) {
-        auto* label = new FittedLabel(Frame1);
+        auto* label = new FittedLabel(aboutFrame);
         label->setText(texts[i++]);
         label->setObjectName(QLatin1String(l.name));
         label->setGeometry(Twips::rect(l.left, l.top, l.width, l.height));
@@ -115,17 +113,15 @@ AboutBox::AboutBox(ClockWindow& clock, CompanionWindows& companions, const Servi
         label->setPalette(p);
     }
 
-    Command1 = new QPushButton(QStringLiteral("OK"), Frame1);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(Twips::rect(1080, 1320, 855, 255));
-    Command1->setFont(makeFont("Tahoma", 8.25, false));
-    Command1->setDefault(true);
-    Command1->setFocus();
-    connect(Command1, &QPushButton::clicked, this, [this] { m_companions.unloadAbout(); });
+    okButton = new QPushButton(QStringLiteral("OK"), aboutFrame);
+    okButton->setObjectName(QStringLiteral("okButton"));
+    okButton->setGeometry(Twips::rect(1080, 1320, 855, 255));
+    okButton->setFont(makeFont("Tahoma", 8.25, false));
+    okButton->setDefault(true);
+    okButton->setFocus();
+    connect(okButton, &QPushButton::clicked, this, &AboutBox::closeRequested);
 
-    // Load step: only one of the two companion windows is open at a time.
-    companions.unloadLinks();
-    move(dockPosition(clock.geometry(), size(), GapRight, RowTop, clock.availableArea()));
+    move(dockPosition(clock, size(), GapRight, RowTop, available));
 }
 
 void AboutBox::paintEvent(QPaintEvent*) {
@@ -142,7 +138,7 @@ void AboutBox::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Enter:
     case Qt::Key_Escape:
         event->accept();
-        Command1->click();
+        okButton->click();
         return;
     default:
         QWidget::keyPressEvent(event);
@@ -150,7 +146,7 @@ void AboutBox::keyPressEvent(QKeyEvent* event) {
 }
 
 void AboutBox::closeEvent(QCloseEvent* event) {
-    // Closed from outside (the window manager): unload as OK does.
+    // Closed from outside (the window manager): go as with OK.
     event->accept();
-    m_companions.unloadAbout();
+    emit closeRequested();
 }

@@ -4,12 +4,11 @@
 
 #include <QWidget>
 
-class ClockWindow;
-class CompanionWindows;
+class QLabel;
 class QPushButton;
 
 // The About box: product name and version, creator and contact, and OK. It is placed
-// once, beside the clock window level with the About command.
+// once, beside the clock window level with the About command, and asks to close with OK.
 class AboutBox : public QWidget {
     Q_OBJECT
 public:
@@ -20,7 +19,12 @@ public:
     static constexpr int GapRight = 10;
     static constexpr int RowTop = 2160;
 
-    AboutBox(ClockWindow& clock, CompanionWindows& companions, const Services& services);
+    // clock is the clock window's position and size, available the free area of its screen.
+    AboutBox(const QRect& clock, const QRect& available, const Services& services);
+
+signals:
+    // OK was pressed or the window manager closed the box.
+    void closeRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -28,6 +32,5 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    CompanionWindows& m_companions;
-    QPushButton* Command1 = nullptr;
+    QPushButton* okButton = nullptr;
 };

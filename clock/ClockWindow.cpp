@@ -1,18 +1,19 @@
 #include "clock/ClockWindow.h"
 
-#include "clock/Colors.h"
 #include "clock/DotMatrix.h"
 #include "clock/GlyphCell.h"
 #include "clock/GlyphStore.h"
 #include "clock/HoverHighlights.h"
 #include "clock/SoundSwitch.h"
 #include "clock/Stopwatch.h"
-#include "platform/CommandLabel.h"
-#include "platform/ExactSize.h"
-#include "platform/Fonts.h"
 #include "platform/TimeText.h"
-#include "platform/Twips.h"
 #include "platform/WindowManager.h"
+#include "widgets/Colors.h"
+#include "widgets/CommandLabel.h"
+#include "widgets/DockPosition.h"
+#include "widgets/ExactSize.h"
+#include "widgets/Fonts.h"
+#include "widgets/Twips.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -36,7 +37,7 @@ struct RuleLine {
     int x1, y1, x2, y2; // twips
 };
 
-// Line3, Line2, Line1, Line5, Line6, Line7, Line8, Line4
+// The two sides of the panel's box, then the rules between its groups.
 constexpr RuleLine ruleLines[] = {
     {120, 360, 120, 2760},   {1200, 360, 1200, 2760}, {1200, 600, 120, 600},
     {120, 960, 1200, 960},   {120, 1680, 1210, 1680}, {120, 2040, 1210, 2040},
@@ -50,28 +51,41 @@ struct ClockWindowLayout {
 };
 
 const LabelLayout ClockWindowLayout::labels[] = {
-    {&ClockWindow::lblMove, "lblMove", "Move", 240, 360, 495, 255, 8.25, Colors::lightCyan, false},
-    {&ClockWindow::YorN, "YorN", "N", 840, 360, 135, 255, 8.25, Colors::cyan, true},
-    {&ClockWindow::Label2, "Label2", "Sound", 240, 720, 615, 255, 8.25, Colors::lightCyan, false},
-    {&ClockWindow::OfforOn, "OfforOn", "On", 840, 720, 375, 255, 8.25, Colors::cyan, true},
-    {&ClockWindow::Label3, "Label3", "Timer", 240, 1080, 495, 255, 8.25, Colors::lightCyan, false},
-    {&ClockWindow::Label4, "Label4", "Start", 240, 1320, 375, 135, 6.75, Colors::cyan, false},
-    {&ClockWindow::Label6, "Label6", "|", 600, 1320, 135, 255, 9, Colors::lightCyan, false},
-    {&ClockWindow::Label5, "Label5", "Pause", 720, 1320, 375, 135, 6.75, Colors::cyan, false},
-    {&ClockWindow::lblH, "lblH", "00", 240, 1440, 255, 255, 8.25, Colors::lightCyan, false},
-    {&ClockWindow::Label10, "Label10", ":", 430, 1440, 135, 255, 8.25, Colors::lightCyan, false},
-    {&ClockWindow::lblM, "lblM", "00", 540, 1440, 255, 255, 8.25, Colors::lightCyan, false},
-    {&ClockWindow::Label11, "Label11", ":", 740, 1440, 135, 255, 8.25, Colors::lightCyan, false},
-    {&ClockWindow::lblS, "lblS", "00", 840, 1440, 255, 255, 8.25, Colors::lightCyan, false},
-    {&ClockWindow::Label7, "Label7", "Links", 240, 1800, 855, 255, 8.25, Colors::lightCyan, false},
-    {&ClockWindow::Label8, "Label8", "About", 240, 2160, 735, 255, 8.25, Colors::lightCyan, false},
-    {&ClockWindow::lblExit, "lblExit", "Exit", 240, 2520, 495, 255, 8.25, Colors::lightCyan, false},
+    {&ClockWindow::moveCommand, "moveCommand", "Move", 240, 360, 495, 255, 8.25, Colors::lightCyan,
+     false},
+    {&ClockWindow::moveState, "moveState", "N", 840, 360, 135, 255, 8.25, Colors::cyan, true},
+    {&ClockWindow::soundCommand, "soundCommand", "Sound", 240, 720, 615, 255, 8.25,
+     Colors::lightCyan, false},
+    {&ClockWindow::soundState, "soundState", "On", 840, 720, 375, 255, 8.25, Colors::cyan, true},
+    {&ClockWindow::stopwatchCaption, "stopwatchCaption", "Timer", 240, 1080, 495, 255, 8.25,
+     Colors::lightCyan, false},
+    {&ClockWindow::startCommand, "startCommand", "Start", 240, 1320, 375, 135, 6.75, Colors::cyan,
+     false},
+    {&ClockWindow::startPauseBar, "startPauseBar", "|", 600, 1320, 135, 255, 9, Colors::lightCyan,
+     false},
+    {&ClockWindow::pauseCommand, "pauseCommand", "Pause", 720, 1320, 375, 135, 6.75, Colors::cyan,
+     false},
+    {&ClockWindow::hoursReadout, "hoursReadout", "00", 240, 1440, 255, 255, 8.25, Colors::lightCyan,
+     false},
+    {&ClockWindow::hoursColon, "hoursColon", ":", 430, 1440, 135, 255, 8.25, Colors::lightCyan,
+     false},
+    {&ClockWindow::minutesReadout, "minutesReadout", "00", 540, 1440, 255, 255, 8.25,
+     Colors::lightCyan, false},
+    {&ClockWindow::minutesColon, "minutesColon", ":", 740, 1440, 135, 255, 8.25, Colors::lightCyan,
+     false},
+    {&ClockWindow::secondsReadout, "secondsReadout", "00", 840, 1440, 255, 255, 8.25,
+     Colors::lightCyan, false},
+    {&ClockWindow::linksCommand, "linksCommand", "Links", 240, 1800, 855, 255, 8.25,
+     Colors::lightCyan, false},
+    {&ClockWindow::aboutCommand, "aboutCommand", "About", 240, 2160, 735, 255, 8.25,
+     Colors::lightCyan, false},
+    {&ClockWindow::exitCommand, "exitCommand", "Exit", 240, 2520, 495, 255, 8.25, Colors::lightCyan,
+     false},
 };
 
 ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
-    , m_services(services)
-    , m_companions(*this, services) {
+    , m_services(services) {
     setWindowTitle(QStringLiteral("Tempivo"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -83,29 +97,33 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     buildStrip();
     buildPanel();
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setSingleShot(true);
-    Timer1->setTimerType(Qt::PreciseTimer);
-    connect(Timer1, &QTimer::timeout, this, &ClockWindow::onTimer1Tick);
+    tickTimer = new QTimer(this);
+    tickTimer->setObjectName(QStringLiteral("tickTimer"));
+    tickTimer->setSingleShot(true);
+    tickTimer->setTimerType(Qt::PreciseTimer);
+    connect(tickTimer, &QTimer::timeout, this, &ClockWindow::showTime);
 
-    Timer2 = new QTimer(this);
-    Timer2->setObjectName(QStringLiteral("Timer2"));
-    Timer2->setInterval(500);
-    connect(Timer2, &QTimer::timeout, this, &ClockWindow::onTimer2Tick);
+    snapTimer = new QTimer(this);
+    snapTimer->setObjectName(QStringLiteral("snapTimer"));
+    snapTimer->setInterval(500);
+    connect(snapTimer, &QTimer::timeout, this, &ClockWindow::snapToTopEdge);
 
-    Timer3 = new QTimer(this);
-    Timer3->setObjectName(QStringLiteral("Timer3"));
-    Timer3->setInterval(1000);
+    stopwatchTimer = new QTimer(this);
+    stopwatchTimer->setObjectName(QStringLiteral("stopwatchTimer"));
+    stopwatchTimer->setInterval(1000);
 
-    m_highlights = new HoverHighlights(
-        {lblMove, Label2, OfforOn, Label4, Label6, Label5, Label7, Label8, lblExit}, this);
+    m_highlights =
+        new HoverHighlights({moveCommand, soundCommand, soundState, startCommand, startPauseBar,
+                             pauseCommand, linksCommand, aboutCommand, exitCommand},
+                            this);
     connect(this, &ClockWindow::backgroundPointerMoved, m_highlights, &HoverHighlights::clearAll);
-    m_stopwatch = new Stopwatch({Label4, Label5, lblH, lblM, lblS, Timer3}, *m_services.sound,
-                                *m_services.uptime, this);
-    m_soundSwitch = new SoundSwitch(Label2, OfforOn, *m_services.mixer, *m_services.messages, this);
+    m_stopwatch = new Stopwatch(
+        {startCommand, pauseCommand, hoursReadout, minutesReadout, secondsReadout, stopwatchTimer},
+        *m_services.sound, *m_services.uptime, this);
+    m_soundSwitch =
+        new SoundSwitch(soundCommand, soundState, *m_services.mixer, *m_services.messages, this);
 
-    // Load step: centre at the top edge, folded, showing 00:00. The top edge is that of the
+    // Start centred at the top edge, folded, showing 00:00. The top edge is that of the
     // primary screen's free area, below any panel; the window has no screen of its own yet.
     QScreen* primary = QGuiApplication::primaryScreen();
     setScreen(primary);
@@ -115,11 +133,11 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     keepExactSize(this);
     move(area.left() + centredLeft(area.width(), width), area.top());
     m_digits->showInitial();
-    FormOnTop(true);
-    DrawFormBorder();
+    setOnTop(true);
+    drawBorder();
 
-    armTimer1();
-    Timer2->start();
+    armTickTimer();
+    snapTimer->start();
 
     m_soundSwitch->startUp();
 }
@@ -132,10 +150,7 @@ int ClockWindow::centredLeft(int screenWidthPx, int windowWidthPx) {
 }
 
 QRect ClockWindow::availableArea() const {
-    QScreen* on = QGuiApplication::screenAt(geometry().center());
-    if (!on)
-        on = screen();
-    return on ? on->availableGeometry() : QRect();
+    return availableAreaOf(*this);
 }
 
 void ClockWindow::buildStrip() {
@@ -145,13 +160,13 @@ void ClockWindow::buildStrip() {
         connect(c, &GlyphCell::pressed, this, &ClockWindow::onSurfacePressed);
         return c;
     };
-    hour = cell("hour", 120, 10, 10);
-    hour1 = cell("hour1", 360, 10, 10);
-    dotblank = cell("dotblank", 600, 15, 3);
-    min = cell("min", 720, 10, 10);
-    min2 = cell("min2", 960, 15, 10);
-    m_digits = std::make_unique<DigitDisplay>(DigitDisplay::Cells{hour, hour1, dotblank, min, min2},
-                                              *m_services.time);
+    hourTens = cell("hourTens", 120, 10, 10);
+    hourUnits = cell("hourUnits", 360, 10, 10);
+    colon = cell("colon", 600, 15, 3);
+    minuteTens = cell("minuteTens", 720, 10, 10);
+    minuteUnits = cell("minuteUnits", 960, 15, 10);
+    m_digits = std::make_unique<DigitDisplay>(
+        DigitDisplay::Cells{hourTens, hourUnits, colon, minuteTens, minuteUnits}, *m_services.time);
 }
 
 void ClockWindow::buildPanel() {
@@ -166,27 +181,28 @@ void ClockWindow::buildPanel() {
         label->setTextColor(l.color);
         this->*(l.member) = label;
     }
-    Label5->setEnabled(false);
+    pauseCommand->setEnabled(false);
     // The bar's box runs on into the readout row: its ink ends a pixel above the digits'.
-    const int digitsTop = lblM->y() + lblM->inkRect().top();
-    Label6->setInkArea(QRect(0, 0, Label6->width(), digitsTop - 1 - Label6->y()));
+    const int digitsTop = minutesReadout->y() + minutesReadout->inkRect().top();
+    startPauseBar->setInkArea(
+        QRect(0, 0, startPauseBar->width(), digitsTop - 1 - startPauseBar->y()));
 
-    connect(lblMove, &CommandLabel::clicked, this, &ClockWindow::onMoveClicked);
-    connect(lblExit, &CommandLabel::clicked, this, &ClockWindow::onExitClicked);
-    connect(Label7, &CommandLabel::clicked, this, &ClockWindow::onLinksClicked);
-    connect(Label8, &CommandLabel::clicked, this, &ClockWindow::onAboutClicked);
+    connect(moveCommand, &CommandLabel::clicked, this, &ClockWindow::onMoveClicked);
+    connect(exitCommand, &CommandLabel::clicked, this, &ClockWindow::onExitClicked);
+    connect(linksCommand, &CommandLabel::clicked, this, &ClockWindow::linksRequested);
+    connect(aboutCommand, &CommandLabel::clicked, this, &ClockWindow::aboutRequested);
 }
 
-void ClockWindow::FormOnTop(bool onTop) {
+void ClockWindow::setOnTop(bool onTop) {
     m_services.windows->setTopmost(this, onTop);
 }
 
-void ClockWindow::DrawFormBorder() {
+void ClockWindow::drawBorder() {
     m_border = size();
     update();
 }
 
-void ClockWindow::DragForm() {
+void ClockWindow::startDrag() {
     m_services.windows->startMove(this);
 }
 
@@ -219,7 +235,7 @@ void ClockWindow::paintEvent(QPaintEvent* event) {
         m_gridRatio = ratio;
     }
     painter.drawPixmap(dirty.topLeft(), m_grid, dirty);
-    for (const GlyphCell* cell : {hour, hour1, dotblank, min, min2}) {
+    for (const GlyphCell* cell : {hourTens, hourUnits, colon, minuteTens, minuteUnits}) {
         if (cell->glyph() && device(cell->geometry()).intersects(dirty))
             DotMatrix::paint(painter, *cell->glyph(), cell->pos(), ratio);
     }
@@ -273,8 +289,8 @@ void ClockWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void ClockWindow::onSurfacePressed() {
-    if (YorN->text() == QLatin1String("Y")) {
-        DragForm();
+    if (moveState->text() == QLatin1String("Y")) {
+        startDrag();
         return;
     }
     if (Twips::fromPx(height()) == FoldedHeight) {
@@ -283,50 +299,42 @@ void ClockWindow::onSurfacePressed() {
     } else {
         setFixedHeight(Twips::toPx(FoldedHeight));
         keepExactSize(this);
-        m_companions.unloadLinks();
-        m_companions.unloadAbout();
+        emit panelFolded();
     }
-    DrawFormBorder();
+    drawBorder();
 }
 
-void ClockWindow::armTimer1() {
+void ClockWindow::armTickTimer() {
     // Tick just after the wall clock's second turns, so a new minute shows at once; a late
     // tick (a stalled process, a resume, a clock set back) is followed by the very next second.
-    Timer1->start(m_services.time->msecsToNextSecond() + 5);
+    tickTimer->start(m_services.time->msecsToNextSecond() + 5);
 }
 
-void ClockWindow::onTimer1Tick() {
+void ClockWindow::showTime() {
     m_digits->tick();
-    armTimer1();
+    armTickTimer();
 }
 
-void ClockWindow::onTimer2Tick() {
+void ClockWindow::snapToTopEdge() {
     const int top = availableArea().top();
     if (y() != top && Twips::fromPx(y() - top) <= SnapThreshold)
         move(x(), top);
     // Only a move can bring the window near the edge again: rest until the next one,
     // rather than waking the program twice a second all day.
-    Timer2->stop();
+    snapTimer->stop();
 }
 
 void ClockWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
-    if (!Timer2->isActive())
-        Timer2->start();
+    if (!snapTimer->isActive())
+        snapTimer->start();
 }
 
 void ClockWindow::onMoveClicked() {
-    YorN->setText(YorN->text() == QLatin1String("Y") ? QStringLiteral("N") : QStringLiteral("Y"));
+    moveState->setText(moveState->text() == QLatin1String("Y") ? QStringLiteral("N")
+                                                               : QStringLiteral("Y"));
 }
 
 void ClockWindow::onExitClicked() {
     emit exitRequested();
-}
-
-void ClockWindow::onLinksClicked() {
-    m_companions.showLinks();
-}
-
-void ClockWindow::onAboutClicked() {
-    m_companions.showAbout();
 }

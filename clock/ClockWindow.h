@@ -1,6 +1,5 @@
 #pragma once
 
-#include "clock/CompanionWindows.h"
 #include "clock/DigitDisplay.h"
 #include "platform/Services.h"
 
@@ -34,14 +33,17 @@ public:
     // The part of the screen the clock is on that panels leave free.
     QRect availableArea() const;
 
-    void FormOnTop(bool onTop);
-    void DrawFormBorder();
-    void DragForm();
-
-    CompanionWindows& companions() { return m_companions; }
+    void setOnTop(bool onTop);
+    void drawBorder();
+    void startDrag();
 
 signals:
     void exitRequested();
+    // The Links and About commands were clicked.
+    void linksRequested();
+    void aboutRequested();
+    // The command panel folded away; the windows opened from it go with it.
+    void panelFolded();
     // The pointer moved over the bare window, not over a label or a picture cell.
     void backgroundPointerMoved();
 
@@ -55,51 +57,48 @@ protected:
 
 private slots:
     void onSurfacePressed();
-    void onTimer1Tick();
-    void onTimer2Tick();
+    void showTime();
+    void snapToTopEdge();
     void onMoveClicked();
     void onExitClicked();
-    void onLinksClicked();
-    void onAboutClicked();
 
 private:
     void buildStrip();
     void buildPanel();
-    void armTimer1();
+    void armTickTimer();
 
     Services m_services;
-    CompanionWindows m_companions;
     QSize m_border;
     // The LED grid in device pixels, for the pixel ratio it was drawn at.
     QPixmap m_grid;
     qreal m_gridRatio = 0;
 
-    GlyphCell* hour = nullptr;
-    GlyphCell* hour1 = nullptr;
-    GlyphCell* dotblank = nullptr;
-    GlyphCell* min = nullptr;
-    GlyphCell* min2 = nullptr;
+    GlyphCell* hourTens = nullptr;
+    GlyphCell* hourUnits = nullptr;
+    GlyphCell* colon = nullptr;
+    GlyphCell* minuteTens = nullptr;
+    GlyphCell* minuteUnits = nullptr;
 
-    CommandLabel* lblMove = nullptr;
-    CommandLabel* YorN = nullptr;
-    CommandLabel* Label2 = nullptr;
-    CommandLabel* OfforOn = nullptr;
-    CommandLabel* Label3 = nullptr;
-    CommandLabel* Label4 = nullptr;
-    CommandLabel* Label6 = nullptr;
-    CommandLabel* Label5 = nullptr;
-    CommandLabel* lblH = nullptr;
-    CommandLabel* Label10 = nullptr;
-    CommandLabel* lblM = nullptr;
-    CommandLabel* Label11 = nullptr;
-    CommandLabel* lblS = nullptr;
-    CommandLabel* Label7 = nullptr;
-    CommandLabel* Label8 = nullptr;
-    CommandLabel* lblExit = nullptr;
+    CommandLabel* moveCommand = nullptr;
+    CommandLabel* moveState = nullptr;
+    CommandLabel* soundCommand = nullptr;
+    CommandLabel* soundState = nullptr;
+    CommandLabel* stopwatchCaption = nullptr;
+    CommandLabel* startCommand = nullptr;
+    CommandLabel* startPauseBar = nullptr;
+    CommandLabel* pauseCommand = nullptr;
+    CommandLabel* hoursReadout = nullptr;
+    CommandLabel* hoursColon = nullptr;
+    CommandLabel* minutesReadout = nullptr;
+    CommandLabel* minutesColon = nullptr;
+    CommandLabel* secondsReadout = nullptr;
+    CommandLabel* linksCommand = nullptr;
+    CommandLabel* aboutCommand = nullptr;
+    CommandLabel* exitCommand = nullptr;
 
-    QTimer* Timer1 = nullptr;
-    QTimer* Timer2 = nullptr;
-    QTimer* Timer3 = nullptr;
+    QTimer* tickTimer = nullptr;
+    QTimer* snapTimer = nullptr;
+    QTimer* stopwatchTimer = nullptr;
 
     std::unique_ptr<DigitDisplay> m_digits;
     HoverHighlights* m_highlights = nullptr;

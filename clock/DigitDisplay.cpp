@@ -21,31 +21,32 @@ DigitDisplay::DigitDisplay(const Cells& cells, const TimeText& time)
 
 void DigitDisplay::showInitial() {
     const GlyphStore& store = GlyphStore::instance();
-    m_cells.dotblank->setGlyph(&store.dots());
-    for (GlyphCell* cell : {m_cells.hour, m_cells.hour1, m_cells.min, m_cells.min2})
+    m_cells.colon->setGlyph(&store.dots());
+    for (GlyphCell* cell :
+         {m_cells.hourTens, m_cells.hourUnits, m_cells.minuteTens, m_cells.minuteUnits})
         cell->setGlyph(&store.digit(0));
 }
 
 void DigitDisplay::tick() {
-    if (ColonBlank) {
-        m_cells.dotblank->setGlyph(&GlyphStore::instance().dots());
-        ColonBlank = false;
+    if (m_colonBlank) {
+        m_cells.colon->setGlyph(&GlyphStore::instance().dots());
+        m_colonBlank = false;
     } else {
-        m_cells.dotblank->setGlyph(nullptr);
-        ColonBlank = true;
+        m_cells.colon->setGlyph(nullptr);
+        m_colonBlank = true;
     }
 
     const QString t = m_time.currentTimeText();
     if (t.size() == 10) {
         // Hours 1 to 9: the tens cell stays dark.
-        m_cells.hour->setGlyph(nullptr);
-        setFromCharacter(m_cells.hour1, t[0]);
-        setFromCharacter(m_cells.min, t[2]);
-        setFromCharacter(m_cells.min2, t[3]);
+        m_cells.hourTens->setGlyph(nullptr);
+        setFromCharacter(m_cells.hourUnits, t[0]);
+        setFromCharacter(m_cells.minuteTens, t[2]);
+        setFromCharacter(m_cells.minuteUnits, t[3]);
     } else if (t.size() == 11) {
-        setFromCharacter(m_cells.hour, t[0]);
-        setFromCharacter(m_cells.hour1, t[1]);
-        setFromCharacter(m_cells.min, t[3]);
-        setFromCharacter(m_cells.min2, t[4]);
+        setFromCharacter(m_cells.hourTens, t[0]);
+        setFromCharacter(m_cells.hourUnits, t[1]);
+        setFromCharacter(m_cells.minuteTens, t[3]);
+        setFromCharacter(m_cells.minuteUnits, t[4]);
     }
 }

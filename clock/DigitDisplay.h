@@ -7,11 +7,11 @@ class TimeText;
 class DigitDisplay {
 public:
     struct Cells {
-        GlyphCell* hour;
-        GlyphCell* hour1;
-        GlyphCell* dotblank;
-        GlyphCell* min;
-        GlyphCell* min2;
+        GlyphCell* hourTens;
+        GlyphCell* hourUnits;
+        GlyphCell* colon;
+        GlyphCell* minuteTens;
+        GlyphCell* minuteUnits;
     };
 
     DigitDisplay(const Cells& cells, const TimeText& time);
@@ -20,9 +20,8 @@ public:
     void showInitial();
     void tick();
 
-    bool ColonBlank = false;
-
 private:
     Cells m_cells;
     const TimeText& m_time;
+    bool m_colonBlank = false;
 };

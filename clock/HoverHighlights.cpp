@@ -1,34 +1,34 @@
 #include "clock/HoverHighlights.h"
 
-#include "clock/Colors.h"
-#include "platform/CommandLabel.h"
+#include "widgets/Colors.h"
+#include "widgets/CommandLabel.h"
 
 HoverHighlights::HoverHighlights(const Labels& labels, QObject* parent)
     : QObject(parent)
     , m_labels(labels) {
-    for (CommandLabel* label :
-         {labels.lblMove, labels.Label2, labels.Label7, labels.Label8, labels.lblExit}) {
+    for (CommandLabel* label : {labels.moveCommand, labels.soundCommand, labels.linksCommand,
+                                labels.aboutCommand, labels.exitCommand}) {
         connect(label, &CommandLabel::pointerMoved, this, [this, label] { lightBold(label); });
     }
     // The stopwatch commands are set in a smaller type and never turn bold.
-    for (CommandLabel* label : {labels.Label4, labels.Label5})
+    for (CommandLabel* label : {labels.startCommand, labels.pauseCommand})
         connect(label, &CommandLabel::pointerMoved, this, [this, label] { light(label); });
 
-    connect(labels.Label6, &CommandLabel::pointerMoved, this, [this] {
-        clear(m_labels.Label4);
-        clear(m_labels.Label5);
+    connect(labels.startPauseBar, &CommandLabel::pointerMoved, this, [this] {
+        clear(m_labels.startCommand);
+        clear(m_labels.pauseCommand);
     });
-    connect(labels.OfforOn, &CommandLabel::pointerMoved, this,
-            [this] { clearBold(m_labels.Label2); });
+    connect(labels.soundState, &CommandLabel::pointerMoved, this,
+            [this] { clearBold(m_labels.soundCommand); });
 }
 
 void HoverHighlights::clearAll() {
-    for (CommandLabel* label :
-         {m_labels.lblMove, m_labels.lblExit, m_labels.Label2, m_labels.Label7, m_labels.Label8}) {
+    for (CommandLabel* label : {m_labels.moveCommand, m_labels.exitCommand, m_labels.soundCommand,
+                                m_labels.linksCommand, m_labels.aboutCommand}) {
         clearBold(label);
     }
-    clear(m_labels.Label4);
-    clear(m_labels.Label5);
+    clear(m_labels.startCommand);
+    clear(m_labels.pauseCommand);
 }
 
 void HoverHighlights::lightBold(CommandLabel* label) {

@@ -10,15 +10,15 @@ class HoverHighlights : public QObject {
     Q_OBJECT
 public:
     struct Labels {
-        CommandLabel* lblMove;
-        CommandLabel* Label2;
-        CommandLabel* OfforOn;
-        CommandLabel* Label4;
-        CommandLabel* Label6;
-        CommandLabel* Label5;
-        CommandLabel* Label7;
-        CommandLabel* Label8;
-        CommandLabel* lblExit;
+        CommandLabel* moveCommand;
+        CommandLabel* soundCommand;
+        CommandLabel* soundState;
+        CommandLabel* startCommand;
+        CommandLabel* startPauseBar;
+        CommandLabel* pauseCommand;
+        CommandLabel* linksCommand;
+        CommandLabel* aboutCommand;
+        CommandLabel* exitCommand;
     };
 
     HoverHighlights(const Labels& labels, QObject* parent);

@@ -1,27 +1,27 @@
 #include "clock/SoundSwitch.h"
 
-#include "platform/CommandLabel.h"
 #include "platform/MessageBox.h"
+#include "widgets/CommandLabel.h"
 
-SoundSwitch::SoundSwitch(CommandLabel* Label2, CommandLabel* OfforOn, Mixer& mixer,
+SoundSwitch::SoundSwitch(CommandLabel* soundCommand, CommandLabel* soundState, Mixer& mixer,
                          MessageBox& messages, QWidget* window)
     : QObject(window)
-    , m_state(OfforOn)
+    , m_state(soundState)
     , m_mixer(mixer)
     , m_messages(messages)
     , m_window(window) {
-    connect(Label2, &CommandLabel::clicked, this, &SoundSwitch::clicked);
+    connect(soundCommand, &CommandLabel::clicked, this, &SoundSwitch::clicked);
 }
 
 void SoundSwitch::startUp() {
-    if (!m_mixer.open(MixerHandle)) {
+    if (!m_mixer.open(m_mixerHandle)) {
         m_messages.showError(m_window, QStringLiteral("Volume Control"),
                              QStringLiteral("Could not open the mixer."));
         return;
     }
-    m_controlFound = m_mixer.FindVolumeControl(MixerHandle, VolumeControl);
+    m_controlFound = m_mixer.findVolumeControl(m_mixerHandle, m_volumeControl);
     if (m_controlFound)
-        m_mixer.WriteVolume(MixerHandle, VolumeControl, OnVolume);
+        m_mixer.writeVolume(m_mixerHandle, m_volumeControl, OnVolume);
 }
 
 void SoundSwitch::clicked() {
@@ -33,5 +33,5 @@ void SoundSwitch::clicked() {
         m_state->setText(QStringLiteral("Off"));
     }
     if (m_controlFound)
-        m_mixer.WriteVolume(MixerHandle, VolumeControl, volume);
+        m_mixer.writeVolume(m_mixerHandle, m_volumeControl, volume);
 }

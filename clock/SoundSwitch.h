@@ -9,15 +9,15 @@ class MessageBox;
 class QWidget;
 
 // The Sound command: sets the system's master volume to nearly full ("On") or to
-// nothing ("Off"). The state is the text of OfforOn; the volume is never read back.
+// nothing ("Off"). The state is the text of soundState; the volume is never read back.
 class SoundSwitch : public QObject {
     Q_OBJECT
 public:
     static constexpr quint32 OnVolume = 65534;
     static constexpr quint32 OffVolume = 0;
 
-    SoundSwitch(CommandLabel* Label2, CommandLabel* OfforOn, Mixer& mixer, MessageBox& messages,
-                QWidget* window);
+    SoundSwitch(CommandLabel* soundCommand, CommandLabel* soundState, Mixer& mixer,
+                MessageBox& messages, QWidget* window);
 
     // Opens the mixer for the rest of the program and turns the volume up.
     void startUp();
@@ -31,7 +31,7 @@ private:
     MessageBox& m_messages;
     QWidget* m_window;
 
-    Mixer::Handle MixerHandle = nullptr;
-    Mixer::Control VolumeControl;
+    Mixer::Handle m_mixerHandle = nullptr;
+    Mixer::Control m_volumeControl;
     bool m_controlFound = false;
 };

@@ -1,8 +1,8 @@
 #include "clock/Stopwatch.h"
 
-#include "platform/CommandLabel.h"
 #include "platform/SoundPlayer.h"
 #include "platform/UptimeClock.h"
+#include "widgets/CommandLabel.h"
 
 #include <QTimer>
 
@@ -23,40 +23,40 @@ Stopwatch::Stopwatch(const Controls& controls, SoundPlayer& sound, const UptimeC
     , m_c(controls)
     , m_sound(sound)
     , m_clock(clock) {
-    m_c.Timer3->setTimerType(Qt::PreciseTimer);
-    m_c.Timer3->setSingleShot(true);
-    m_c.Timer3->setInterval(1000);
-    connect(m_c.Timer3, &QTimer::timeout, this, &Stopwatch::tick);
-    connect(m_c.Label4, &CommandLabel::clicked, this, &Stopwatch::startStopClicked);
-    connect(m_c.Label5, &CommandLabel::clicked, this, &Stopwatch::pauseClicked);
+    m_c.stopwatchTimer->setTimerType(Qt::PreciseTimer);
+    m_c.stopwatchTimer->setSingleShot(true);
+    m_c.stopwatchTimer->setInterval(1000);
+    connect(m_c.stopwatchTimer, &QTimer::timeout, this, &Stopwatch::tick);
+    connect(m_c.startCommand, &CommandLabel::clicked, this, &Stopwatch::startStopClicked);
+    connect(m_c.pauseCommand, &CommandLabel::clicked, this, &Stopwatch::pauseClicked);
 }
 
 void Stopwatch::startStopClicked() {
-    if (m_c.Label4->text() == QLatin1String("Start")) {
+    if (m_c.startCommand->text() == QLatin1String("Start")) {
         m_before = 0;
         m_shown = 0;
         runFromNow();
-        m_c.Label5->setEnabled(true);
-        m_c.Label4->setText(QStringLiteral("Stop"));
+        m_c.pauseCommand->setEnabled(true);
+        m_c.startCommand->setText(QStringLiteral("Stop"));
         return;
     }
-    m_c.Timer3->stop();
-    m_c.Label5->setEnabled(false);
-    m_c.Label4->setText(QStringLiteral("Start"));
-    m_c.lblH->setText(QStringLiteral("00"));
-    m_c.lblM->setText(QStringLiteral("00"));
-    m_c.lblS->setText(QStringLiteral("00"));
+    m_c.stopwatchTimer->stop();
+    m_c.pauseCommand->setEnabled(false);
+    m_c.startCommand->setText(QStringLiteral("Start"));
+    m_c.hoursReadout->setText(QStringLiteral("00"));
+    m_c.minutesReadout->setText(QStringLiteral("00"));
+    m_c.secondsReadout->setText(QStringLiteral("00"));
     m_shown = 0;
 }
 
 void Stopwatch::pauseClicked() {
-    if (!m_c.Label5->isEnabled())
+    if (!m_c.pauseCommand->isEnabled())
         return;
-    if (m_c.Timer3->isActive()) {
+    if (m_c.stopwatchTimer->isActive()) {
         // Count what has passed up to now; the second under way is dropped.
         m_before = countedSeconds();
         show(m_before);
-        m_c.Timer3->stop();
+        m_c.stopwatchTimer->stop();
     } else {
         runFromNow();
     }
@@ -74,11 +74,11 @@ qint64 Stopwatch::countedSeconds() const {
 void Stopwatch::show(qint64 seconds) {
     // One chime for reaching a new hour, however many hours a suspend skipped.
     if (seconds / 3600 > m_shown / 3600)
-        m_sound.PlayWave(SoundFiles::callRing());
+        m_sound.playWave(SoundFiles::hourlyChime());
     m_shown = seconds;
-    m_c.lblS->setText(twoDigits(seconds % 60));
-    m_c.lblM->setText(twoDigits(seconds / 60 % 60));
-    m_c.lblH->setText(twoDigits(seconds / 3600));
+    m_c.secondsReadout->setText(twoDigits(seconds % 60));
+    m_c.minutesReadout->setText(twoDigits(seconds / 60 % 60));
+    m_c.hoursReadout->setText(twoDigits(seconds / 3600));
 }
 
 void Stopwatch::runFromNow() {
@@ -88,5 +88,5 @@ void Stopwatch::runFromNow() {
 
 void Stopwatch::armNextTick() {
     const qint64 intoSecond = qMax<qint64>(0, m_clock.msecsNow() - m_runStart) % 1000;
-    m_c.Timer3->start(int(1000 - intoSecond) + tickMargin);
+    m_c.stopwatchTimer->start(int(1000 - intoSecond) + tickMargin);
 }

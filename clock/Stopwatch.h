@@ -7,19 +7,19 @@ class QTimer;
 class SoundPlayer;
 class UptimeClock;
 
-// The panel's stopwatch. Label4 reads "Start" or "Stop", Timer3 runs while it counts.
+// The panel's stopwatch. startCommand reads "Start" or "Stop", stopwatchTimer runs while it counts.
 // The readout shows the real time elapsed since Start, less the time spent paused,
 // so late ticks, a stalled process or a suspend of the computer lose nothing.
 class Stopwatch : public QObject {
     Q_OBJECT
 public:
     struct Controls {
-        CommandLabel* Label4; // Start/Stop
-        CommandLabel* Label5; // Pause
-        CommandLabel* lblH;
-        CommandLabel* lblM;
-        CommandLabel* lblS;
-        QTimer* Timer3;
+        CommandLabel* startCommand; // Start/Stop
+        CommandLabel* pauseCommand; // Pause
+        CommandLabel* hoursReadout;
+        CommandLabel* minutesReadout;
+        CommandLabel* secondsReadout;
+        QTimer* stopwatchTimer;
     };
 
     Stopwatch(const Controls& controls, SoundPlayer& sound, const UptimeClock& clock,

@@ -224,7 +224,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             continue;
         }
 
-        // What WriteIni hands on: line breaks made blanks, nothing after a NUL.
+        // What writeValue hands on: line breaks made blanks, nothing after a NUL.
         QByteArray value = beforeNul(op.value);
         value.replace('\r', ' ').replace('\n', ' ');
 

@@ -54,18 +54,18 @@ QString keyName(int slot, char field) {
     return QStringLiteral("No") + QString::number(slot) + QLatin1Char(field);
 }
 
-QString ReadIni(const QString& file, const QString& section, const QString& key,
-                const QString& defaultValue) {
+QString readValue(const QString& file, const QString& section, const QString& key,
+                  const QString& defaultValue) {
     return ProfileFile::read(file, section, key, defaultValue);
 }
 
-void WriteIni(const QString& file, const QString& section, const QString& key,
-              const QString& value) {
-    WriteIniKeys(file, section, {{key, value}});
+void writeValue(const QString& file, const QString& section, const QString& key,
+                const QString& value) {
+    writeValues(file, section, {{key, value}});
 }
 
-bool WriteIniKeys(const QString& file, const QString& section,
-                  const QList<std::pair<QString, QString>>& values, QString* errorText) {
+bool writeValues(const QString& file, const QString& section,
+                 const QList<std::pair<QString, QString>>& values, QString* errorText) {
     if (file.isEmpty())
         return fail(errorText, noHome);
     QList<ProfileFile::KeyValue> stored = values;
@@ -82,6 +82,21 @@ bool WriteIniKeys(const QString& file, const QString& section,
             return ProfileFile::withValues(content.value_or(defaultFileText()), section, stored);
         },
         errorText);
+}
+
+QString readLink(int slot, char field, const QString& defaultValue) {
+    return readValue(configFilePath(), configSection, keyName(slot, field), defaultValue);
+}
+
+bool writeLink(int slot, const QList<std::pair<char, QString>>& fields, QString* errorText) {
+    QList<std::pair<QString, QString>> values;
+    for (const auto& [field, value] : fields)
+        values.append({keyName(slot, field), value});
+    return writeValues(configFilePath(), configSection, values, errorText);
+}
+
+bool isSettingsFileThere() {
+    return isNormalFile(configFilePath());
 }
 
 bool isNormalFile(const QString& path) {

@@ -13,6 +13,13 @@ namespace LinkStore {
 
 inline const QString configSection = QStringLiteral("Configuration");
 
+// What an empty slot holds, the two link types, and what the windows show for a missing key.
+inline const QString emptyTitle = QStringLiteral("[none]");
+inline const QString emptyAddress = QStringLiteral("none");
+inline const QString urlType = QStringLiteral("URL");
+inline const QString programType = QStringLiteral("Computer program");
+inline const QString missingValue = QStringLiteral("[inside error]");
+
 // The longest value the store gives back, in characters.
 inline constexpr int maxValueLength = ProfileFile::maxValueLength;
 
@@ -26,20 +33,31 @@ QString keyName(int slot, char field);
 
 // The value of key in section, at most 254 characters; defaultValue (without trailing blanks)
 // when the file, the section or the key is missing.
-QString ReadIni(const QString& file, const QString& section, const QString& key,
-                const QString& defaultValue);
+QString readValue(const QString& file, const QString& section, const QString& key,
+                  const QString& defaultValue);
 
-// Stores value (CR and LF turned into blanks) under key in section, so that ReadIni gives it
+// Stores value (CR and LF turned into blanks) under key in section, so that readValue gives it
 // back as it is (see ProfileFile::exactValue); a refused write is ignored.
-void WriteIni(const QString& file, const QString& section, const QString& key,
-              const QString& value);
+void writeValue(const QString& file, const QString& section, const QString& key,
+                const QString& value);
 
-// Stores several keys of section at once, each like WriteIni: the file gets all of them or,
+// Stores several keys of section at once, each like writeValue: the file gets all of them or,
 // when the write is refused, none, so that a link is never left half old and half new. A
 // missing file is first given the default text, so that the other links stay. False with the
 // reason in errorText when the file cannot be written.
-bool WriteIniKeys(const QString& file, const QString& section,
-                  const QList<std::pair<QString, QString>>& values, QString* errorText = nullptr);
+bool writeValues(const QString& file, const QString& section,
+                 const QList<std::pair<QString, QString>>& values, QString* errorText = nullptr);
+
+// One field ('T', 'A' or 'S') of a slot's link in the settings file, or defaultValue.
+QString readLink(int slot, char field, const QString& defaultValue);
+
+// Writes fields of one link together, so that a refused write leaves the whole link as it was.
+// False with the reason in errorText when the file cannot be written.
+bool writeLink(int slot, const QList<std::pair<char, QString>>& fields,
+               QString* errorText = nullptr);
+
+// True when the settings file at configFilePath() is there as a normal file.
+bool isSettingsFileThere();
 
 // True only for an existing regular file whose name does not start with "." (a folder is no file).
 bool isNormalFile(const QString& path);

@@ -1,147 +1,46 @@
 #include "links/LinksWindow.h"
 
-#include "clock/ClockWindow.h"
-#include "clock/CompanionWindows.h"
-#include "clock/DockPosition.h"
+#include "links/LinkEditor.h"
 #include "links/LinkStore.h"
+#include "links/LinksLook.h"
 #include "links/OpenLink.h"
-#include "platform/CaptionFrame.h"
-#include "platform/CommandLabel.h"
-#include "platform/ExactSize.h"
-#include "platform/Fonts.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
-#include "platform/Twips.h"
 #include "platform/WindowManager.h"
+#include "widgets/CaptionFrame.h"
+#include "widgets/CommandLabel.h"
+#include "widgets/DockPosition.h"
+#include "widgets/ExactSize.h"
+#include "widgets/Twips.h"
 
+#include <QCloseEvent>
 #include <QEvent>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QRadioButton>
 #include <QTextDocument>
+
+using namespace LinksLook;
 
 namespace {
 
-const QColor background{0, 128, 0};
-const QColor frameCaption{0, 255, 255};
-const QColor frameLine{192, 192, 192};
 const QColor rowNumberText{128, 255, 255};
-const QColor slotText{255, 255, 128};
 const QColor editText{192, 255, 255};
 const QColor closeNormal{255, 255, 255};
 const QColor closeHighlighted{255, 224, 192};
-const QColor commandGreen{0, 192, 0};
-const QColor commandPale{255, 255, 192};
 const QColor borderColor{0, 0, 0};
-
-const QString emptyTitle = QStringLiteral("[none]");
-const QString emptyAddress = QStringLiteral("none");
-const QString missingValue = QStringLiteral("[inside error]");
-const QString urlType = QStringLiteral("URL");
-const QString programType = QStringLiteral("Computer program");
-const QString errorCaption = QStringLiteral("Error");
-
-// The client area starts inside the one-pixel window border.
-constexpr int borderPx = 1;
 
 // Top of row n (1 to 10) in twips.
 constexpr int rowTop(int n) {
     return 360 + 240 * (n - 1);
 }
 
-QFont makeFont(const char* face, qreal points, bool bold = false) {
-    QFont font = layoutFont(QLatin1String(face), points);
-    font.setBold(bold);
-    return font;
-}
-
-void setColors(QWidget* widget, const QColor& text, const QColor& back) {
-    QPalette p = widget->palette();
-    if (p.color(QPalette::WindowText) == text && p.color(QPalette::Window) == back &&
-        widget->autoFillBackground() == back.isValid()) {
-        return;
-    }
-    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        p.setColor(group, QPalette::WindowText, text);
-        p.setColor(group, QPalette::ButtonText, text);
-        if (back.isValid()) {
-            p.setColor(group, QPalette::Window, back);
-            p.setColor(group, QPalette::Button, back);
-        }
-    }
-    widget->setPalette(p);
-    widget->setAutoFillBackground(back.isValid());
-}
-
-QString key(int slot, char field) {
-    return LinkStore::keyName(slot, field);
-}
-
-QString readLink(int slot, char field, const QString& defaultValue) {
-    return LinkStore::ReadIni(LinkStore::configFilePath(), LinkStore::configSection,
-                              key(slot, field), defaultValue);
-}
-
-// Writes fields of one link together, so that a refused write leaves the whole link as it was.
-bool writeLink(int slot, const QList<std::pair<char, QString>>& fields, QString* errorText) {
-    QList<std::pair<QString, QString>> values;
-    for (const auto& [field, value] : fields)
-        values.append({key(slot, field), value});
-    return LinkStore::WriteIniKeys(LinkStore::configFilePath(), LinkStore::configSection, values,
-                                   errorText);
-}
-
 } // namespace
 
-struct LinksWindowLayout {
-    struct Row {
-        CommandLabel* LinksWindow::*number;
-        CommandLabel* LinksWindow::*slot;
-        CommandLabel* LinksWindow::*edit;
-        const char* numberName;
-        const char* slotName;
-        const char* editName;
-    };
-    static const Row rows[10];
-
-    struct Command {
-        CommandLabel* LinksWindow::*member;
-        const char* name;
-        const char* caption;
-        int left, top, width, height; // twips
-    };
-    static const Command commands[4];
-};
-
-const LinksWindowLayout::Row LinksWindowLayout::rows[10] = {
-    {&LinksWindow::Label1, &LinksWindow::lbl1, &LinksWindow::lbl11, "Label1", "lbl1", "lbl11"},
-    {&LinksWindow::Label2, &LinksWindow::lbl2, &LinksWindow::lbl22, "Label2", "lbl2", "lbl22"},
-    {&LinksWindow::Label3, &LinksWindow::lbl3, &LinksWindow::lbl33, "Label3", "lbl3", "lbl33"},
-    {&LinksWindow::Label4, &LinksWindow::lbl4, &LinksWindow::lbl44, "Label4", "lbl4", "lbl44"},
-    {&LinksWindow::Label5, &LinksWindow::lbl5, &LinksWindow::lbl55, "Label5", "lbl5", "lbl55"},
-    {&LinksWindow::Label6, &LinksWindow::lbl6, &LinksWindow::lbl66, "Label6", "lbl6", "lbl66"},
-    {&LinksWindow::Label7, &LinksWindow::lbl7, &LinksWindow::lbl77, "Label7", "lbl7", "lbl77"},
-    {&LinksWindow::Label8, &LinksWindow::lbl8, &LinksWindow::lbl88, "Label8", "lbl8", "lbl88"},
-    {&LinksWindow::Label9, &LinksWindow::lbl9, &LinksWindow::lbl99, "Label9", "lbl9", "lbl99"},
-    {&LinksWindow::Label10, &LinksWindow::lbl10, &LinksWindow::lbl1010, "Label10", "lbl10",
-     "lbl1010"},
-};
-
-// In the order the hover rules list them: Browse, Save, Cancel, Erase.
-const LinksWindowLayout::Command LinksWindowLayout::commands[4] = {
-    {&LinksWindow::lblBrowse, "lblBrowse", "Browse", 1320, 1560, 735, 255},
-    {&LinksWindow::Label13, "Label13", "Save", 360, 1920, 480, 240},
-    {&LinksWindow::Label14, "Label14", "Cancel", 2040, 1920, 600, 240},
-    {&LinksWindow::Label15, "Label15", "Erase", 1155, 1920, 540, 240},
-};
-
-LinksWindow::LinksWindow(ClockWindow& clock, CompanionWindows& companions, const Services& services)
+LinksWindow::LinksWindow(const Services& services, QWidget* anchor)
     : QWidget(nullptr, Qt::FramelessWindowHint)
-    , m_clock(clock)
-    , m_companions(companions)
-    , m_services(services) {
-    setObjectName(QStringLiteral("Form2"));
+    , m_services(services)
+    , m_anchor(anchor) {
+    setObjectName(QStringLiteral("linksWindow"));
     setWindowTitle(QStringLiteral("Tempivo Links"));
     m_services.windows->keepOffTaskbar(this);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -150,14 +49,14 @@ LinksWindow::LinksWindow(ClockWindow& clock, CompanionWindows& companions, const
     keepExactSize(this);
 
     buildSlots();
-    buildEditor();
+    m_editor = new LinkEditor(m_services, this);
+    connect(m_editor, &LinkEditor::linkChanged, this, &LinksWindow::reloadRequested);
+    connect(m_editor, &LinkEditor::cancelled, this, [this] { setOuterHeight(CollapsedHeight); });
     setOuterHeight(CollapsedHeight);
-    CommonDialog1.service = m_services.files;
 
-    // Load step.
+    // A first start finds no settings file: begin one with ten empty links.
     const QString path = LinkStore::configFilePath();
-    FileExists(path);
-    if (Exist == 0) {
+    if (!LinkStore::isSettingsFileThere()) {
         QString reason;
         if (!LinkStore::writeDefaultFile(path, &reason)) {
             m_services.messages->showError(
@@ -169,34 +68,25 @@ LinksWindow::LinksWindow(ClockWindow& clock, CompanionWindows& companions, const
         }
     }
     dock();
-    m_companions.unloadAbout();
     for (int n = 1; n <= 10; ++n)
-        showTitle(n, readLink(n, 'T', missingValue));
-    holdAddressBoxHeight();
+        showTitle(n, LinkStore::readLink(n, 'T', LinkStore::missingValue));
 
-    // Docking and the address box's height follow their events: nothing here polls.
-    m_clock.installEventFilter(this);
-    Text2->installEventFilter(this);
+    // Docking follows the anchor's events: nothing here polls.
+    m_anchor->installEventFilter(this);
 }
 
 void LinksWindow::buildSlots() {
-    Frame1 = new CaptionFrame(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setCaption(QStringLiteral("Quick Links"));
-    Frame1->setFont(makeFont("Tahoma", 8.25));
-    Frame1->setCaptionColor(frameCaption);
-    Frame1->setLineColor(frameLine);
-    Frame1->setBackgroundColor(background);
-    Frame1->setGeometry(Twips::rect(120, 0, 3015, 2895).translated(borderPx, borderPx));
-    connect(Frame1, &CaptionFrame::pointerMoved, this, [this] {
+    linksFrame = new CaptionFrame(this);
+    setUpFrame(linksFrame, "linksFrame", QStringLiteral("Quick Links"), 120, 0, 3015, 2895);
+    connect(linksFrame, &CaptionFrame::pointerMoved, this, [this] {
         for (CommandLabel* slot : m_slots)
             slot->setUnderlined(false);
     });
 
-    auto label = [this](QWidget* parent, const char* name, const QString& text, QRect twips,
-                        const QFont& font, const QColor& color, const QColor& back) {
-        auto* l = new CommandLabel(parent);
-        l->setObjectName(QLatin1String(name));
+    auto label = [this](const QString& name, const QString& text, QRect twips, const QFont& font,
+                        const QColor& color, const QColor& back) {
+        auto* l = new CommandLabel(linksFrame);
+        l->setObjectName(name);
         l->setText(text);
         l->setGeometry(Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
         l->setFont(font);
@@ -205,144 +95,39 @@ void LinksWindow::buildSlots() {
     };
 
     for (int n = 1; n <= 10; ++n) {
-        const LinksWindowLayout::Row& row = LinksWindowLayout::rows[n - 1];
+        const QString number = QString::number(n);
         const int top = rowTop(n);
-        this->*row.number = label(Frame1, row.numberName, QString::number(n) + u'.',
-                                  QRect(n == 10 ? 120 : 225, top, 255, 255),
-                                  makeFont("OCR A Extended", 9), rowNumberText, QColor());
-        CommandLabel* slot = label(Frame1, row.slotName, emptyTitle, QRect(480, top, 2055, 255),
-                                   makeFont("Arial", 8.25), slotText, QColor());
+        m_rowNumbers[n - 1] = label(QStringLiteral("rowNumber") + number, number + u'.',
+                                    QRect(n == 10 ? 120 : 225, top, 255, 255),
+                                    makeFont("OCR A Extended", 9), rowNumberText, QColor());
+        CommandLabel* slot =
+            label(QStringLiteral("slot") + number, LinkStore::emptyTitle,
+                  QRect(480, top, 2055, 255), makeFont("Arial", 8.25), slotText, QColor());
         // Titles come from the settings file: markup in one is shown, never followed (an
         // <img> naming /dev/zero would read without end).
         slot->setTextFormat(Qt::PlainText);
-        this->*row.slot = slot;
         m_slots[n - 1] = slot;
         CommandLabel* edit =
-            label(Frame1, row.editName, QStringLiteral("Edit"), QRect(2640, top, 255, 135),
-                  makeFont("Arial", 6.75), editText, background);
-        this->*row.edit = edit;
+            label(QStringLiteral("editCommand") + number, QStringLiteral("Edit"),
+                  QRect(2640, top, 255, 135), makeFont("Arial", 6.75), editText, background);
+        m_editCommands[n - 1] = edit;
 
         connect(slot, &CommandLabel::clicked, this, [this, n] { onSlotClicked(n); });
         connect(slot, &CommandLabel::pointerMoved, this, [this, n] { onSlotHovered(n); });
-        connect(edit, &CommandLabel::clicked, this, [this, n] { onEditClicked(n); });
+        connect(edit, &CommandLabel::clicked, this, [this, n] { openEditor(n); });
     }
 
-    lblClose = label(Frame1, "lblClose", QStringLiteral("X"), QRect(2760, 120, 135, 255),
-                     makeFont("Arial", 9.75, true), closeNormal, background);
-    connect(lblClose, &CommandLabel::pointerMoved, this,
-            [this] { lblClose->setTextColor(closeHighlighted); });
-    connect(lblClose, &CommandLabel::clicked, this, [this] { m_companions.unloadLinks(); });
-}
-
-void LinksWindow::buildEditor() {
-    Frame2 = new CaptionFrame(this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    Frame2->setCaption(QStringLiteral("Configuration for #"));
-    Frame2->setFont(makeFont("Tahoma", 8.25));
-    Frame2->setCaptionColor(frameCaption);
-    Frame2->setLineColor(frameLine);
-    Frame2->setBackgroundColor(background);
-    Frame2->setGeometry(Twips::rect(120, 3120, 3015, 2295).translated(borderPx, borderPx));
-    connect(Frame2, &CaptionFrame::pointerMoved, this, [this] {
-        for (CommandLabel* command : m_commands)
-            setColors(command, commandPale, commandGreen);
-    });
-
-    const QFont captionFont = makeFont("Arial", 8.25);
-    auto caption = [&](const char* name, const char* text, int top, int width) {
-        auto* l = new CommandLabel(Frame2);
-        l->setObjectName(QLatin1String(name));
-        l->setText(QLatin1String(text));
-        l->setGeometry(Twips::rect(120, top, width, 255));
-        l->setFont(captionFont);
-        setColors(l, slotText, QColor());
-        return l;
-    };
-    auto textBox = [&](const char* name, int top) {
-        auto* box = new QLineEdit(Frame2);
-        box->setObjectName(QLatin1String(name));
-        box->setGeometry(Twips::rect(840, top, 1695, 315));
-        box->setFont(makeFont("Times New Roman", 11.25));
-        box->setAttribute(Qt::WA_NoMousePropagation);
-        // No longer than the store gives back, so that what is saved is what is used.
-        box->setMaxLength(LinkStore::maxValueLength);
-        return box;
-    };
-    auto option = [&](const char* name, const char* text, int top, int width) {
-        auto* button = new QRadioButton(QLatin1String(text), Frame2);
-        button->setObjectName(QLatin1String(name));
-        button->setGeometry(Twips::rect(840, top, width, 195));
-        button->setFont(captionFont);
-        // The stand-in face runs wider than the layout's: narrow the caption until the
-        // button's box holds it beside the indicator.
-        for (int stretch = 98; button->sizeHint().width() > button->width() && stretch >= 75;
-             stretch -= 2) {
-            QFont narrower = captionFont;
-            narrower.setStretch(stretch);
-            button->setFont(narrower);
-        }
-        button->setAttribute(Qt::WA_NoMousePropagation);
-        setColors(button, slotText, background);
-        return button;
-    };
-
-    Label11 = caption("Label11", "Title:", 290, 495);
-    Text1 = textBox("Text1", 240);
-    Option1 = option("Option1", "URL", 720, 615);
-    Option2 = option("Option2", "Computer program", 960, 1695);
-    Label12 = caption("Label12", "Address:", 1250, 735);
-    Text2 = textBox("Text2", 1200);
-    setTabOrder(Text1, Text2);
-    setTabOrder(Text2, Option1);
-    setTabOrder(Option1, Option2);
-
-    const QFont commandFont = makeFont("Tahoma", 8.25, true);
-    for (int i = 0; i < 4; ++i) {
-        const LinksWindowLayout::Command& c = LinksWindowLayout::commands[i];
-        auto* l = new CommandLabel(Frame2);
-        l->setObjectName(QLatin1String(c.name));
-        l->setText(QLatin1String(c.caption));
-        l->setGeometry(Twips::rect(c.left, c.top, c.width, c.height));
-        l->setFont(commandFont);
-        l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        setColors(l, commandPale, commandGreen);
-        connect(l, &CommandLabel::pointerMoved, this,
-                [l] { setColors(l, commandGreen, commandPale); });
-        this->*c.member = l;
-        m_commands[i] = l;
-    }
-
-    connect(Option1, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            onTypeSelected(false);
-    });
-    connect(Option2, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            onTypeSelected(true);
-    });
-    Option2->setChecked(true);
-    Text1->clear();
-    Text2->clear();
-
-    connect(lblBrowse, &CommandLabel::clicked, this, &LinksWindow::onBrowseClicked);
-    connect(Label13, &CommandLabel::clicked, this, &LinksWindow::onSaveClicked);
-    connect(Label14, &CommandLabel::clicked, this, &LinksWindow::onCancelClicked);
-    connect(Label15, &CommandLabel::clicked, this, &LinksWindow::onEraseClicked);
-
-    CommonDialog1.Filter = {
-        {QStringLiteral("All Files (*.*)"), QStringLiteral("*.*")},
-        {QStringLiteral("Applications (*.exe)"), QStringLiteral("*.exe")},
-        {QStringLiteral("Batch Files (*.bat)"), QStringLiteral("*.bat")},
-    };
-}
-
-void LinksWindow::FileExists(const QString& path) {
-    Exist = LinkStore::isNormalFile(path) ? 1 : 0;
+    closeCommand =
+        label(QStringLiteral("closeCommand"), QStringLiteral("X"), QRect(2760, 120, 135, 255),
+              makeFont("Arial", 9.75, true), closeNormal, background);
+    connect(closeCommand, &CommandLabel::pointerMoved, this,
+            [this] { closeCommand->setTextColor(closeHighlighted); });
+    connect(closeCommand, &CommandLabel::clicked, this, &LinksWindow::closeRequested);
 }
 
 QPoint LinksWindow::dockPosition() const {
-    return ::dockPosition(m_clock.frameGeometry(), frameGeometry().size(), DockRight, DockBelow,
-                          m_clock.availableArea());
+    return ::dockPosition(m_anchor->frameGeometry(), frameGeometry().size(), DockRight, DockBelow,
+                          availableAreaOf(*m_anchor));
 }
 
 void LinksWindow::dock() {
@@ -356,7 +141,7 @@ void LinksWindow::setOuterHeight(int twips) {
     keepExactSize(this);
     // The editor below the bottom edge takes no keys: a box there would blink its cursor for
     // nobody, and keys typed into it would change a link unseen.
-    Frame2->setVisible(twips == ExpandedHeight);
+    m_editor->setVisible(twips == ExpandedHeight);
     // The opened editor must not reach below the screen.
     dock();
 }
@@ -373,18 +158,12 @@ void LinksWindow::moveEvent(QMoveEvent* event) {
     }
 }
 
-void LinksWindow::holdAddressBoxHeight() {
-    const int boxHeight = Twips::toPx(AddressBoxHeight);
-    if (Text2->height() != boxHeight)
-        Text2->resize(Text2->width(), boxHeight);
-}
-
 // The caption and its tooltip change together.
 void LinksWindow::showTitle(int slot, const QString& title) {
     CommandLabel* label = m_slots[slot - 1];
     label->setText(title);
-    QString tip = title != emptyTitle ? QStringLiteral("Run ") + title
-                                      : QStringLiteral("click edit to modify");
+    QString tip = title != LinkStore::emptyTitle ? QStringLiteral("Run ") + title
+                                                 : QStringLiteral("click edit to modify");
     // Tooltips have no plain-text switch: a tip that looks like markup is escaped instead.
     if (Qt::mightBeRichText(tip))
         tip = Qt::convertFromPlainText(tip, Qt::WhiteSpaceNoWrap);
@@ -392,10 +171,8 @@ void LinksWindow::showTitle(int slot, const QString& title) {
 }
 
 bool LinksWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &m_clock && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+    if (watched == m_anchor && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
         dock();
-    else if (watched == Text2 && event->type() == QEvent::Resize)
-        holdAddressBoxHeight();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -409,17 +186,17 @@ void LinksWindow::paintEvent(QPaintEvent*) {
 void LinksWindow::closeEvent(QCloseEvent* event) {
     // Closed from outside (the window manager): unload as "X" does.
     event->accept();
-    m_companions.unloadLinks();
+    emit closeRequested();
 }
 
 void LinksWindow::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
-    lblClose->setTextColor(closeNormal);
+    closeCommand->setTextColor(closeNormal);
 }
 
 void LinksWindow::onSlotHovered(int slot) {
     CommandLabel* hovered = m_slots[slot - 1];
-    hovered->setUnderlined(hovered->text() != emptyTitle);
+    hovered->setUnderlined(hovered->text() != LinkStore::emptyTitle);
     for (CommandLabel* other : m_slots) {
         if (other != hovered)
             other->setUnderlined(false);
@@ -427,105 +204,26 @@ void LinksWindow::onSlotHovered(int slot) {
 }
 
 void LinksWindow::onSlotClicked(int slot) {
-    if (m_slots[slot - 1]->text() == emptyTitle)
+    if (m_slots[slot - 1]->text() == LinkStore::emptyTitle)
         return;
-    Check(static_cast<qint16>(slot));
+    startLink(slot);
 }
 
-void LinksWindow::Check(qint16 slot) {
-    const QString type = readLink(slot, 'S', urlType);
-    if (type == programType) {
-        const QString commandLine = readLink(slot, 'A', Shell::rootFolder());
+void LinksWindow::startLink(int slot) {
+    const QString type = LinkStore::readLink(slot, 'S', LinkStore::urlType);
+    if (type == LinkStore::programType) {
+        const QString commandLine = LinkStore::readLink(slot, 'A', Shell::rootFolder());
         if (!m_services.shell->startProgram(commandLine)) {
             showError(QStringLiteral("Could not start the program \"%1\".").arg(commandLine));
         }
         return;
     }
-    OpenLink(*m_services.shell, readLink(slot, 'A', Shell::portalAddress()));
+    openLink(*m_services.shell, LinkStore::readLink(slot, 'A', Shell::portalAddress()));
 }
 
-void LinksWindow::onEditClicked(int slot) {
-    EditSlot = static_cast<qint16>(slot);
-    Bigger(*EditSlot);
-}
-
-void LinksWindow::Bigger(qint16 slot) {
-    Frame2->setCaption(QStringLiteral("Configuration for #") + QString::number(slot));
+void LinksWindow::openEditor(int slot) {
     setOuterHeight(ExpandedHeight);
-    if (readLink(slot, 'S', missingValue) == urlType)
-        Option1->setChecked(true);
-    else
-        Option2->setChecked(true);
-    Text1->setText(readLink(slot, 'T', missingValue));
-    Text2->setText(readLink(slot, 'A', missingValue));
-}
-
-void LinksWindow::onTypeSelected(bool program) {
-    lblBrowse->setVisible(program);
-    Text2->setText(program ? Shell::rootFolder() : QStringLiteral("http://"));
-}
-
-bool LinksWindow::FileDialogComponent::ShowOpen(QWidget* parent) {
-    if (!service)
-        return false;
-    const FileDialog::Result result = service->getOpenFileName(parent, Filter);
-    if (result.status == FileDialog::Result::Failed)
-        return false;
-    if (result.status == FileDialog::Result::Chosen)
-        FileName = result.path;
-    return true;
-}
-
-void LinksWindow::onBrowseClicked() {
-    if (!CommonDialog1.ShowOpen(this)) {
-        showError(QStringLiteral("An inside error"));
-        return;
-    }
-    Text2->setText(CommonDialog1.FileName);
-}
-
-void LinksWindow::onSaveClicked() {
-    const QString title = Text1->text();
-    const QString address = Text2->text();
-    if (title.isEmpty() || title == emptyTitle) {
-        showError(QStringLiteral("Invalid title"));
-        return;
-    }
-    if (address.isEmpty() || address == emptyAddress) {
-        showError(QStringLiteral("Invalid file address or ulr"));
-        return;
-    }
-    if (!EditSlot)
-        return;
-    const int slot = *EditSlot;
-    QString reason;
-    if (!writeLink(
-            slot,
-            {{'T', title}, {'A', address}, {'S', Option1->isChecked() ? urlType : programType}},
-            &reason)) {
-        // The editor stays as it is, so that nothing typed is lost.
-        showError(QStringLiteral("Could not save link %1: %2").arg(slot).arg(reason));
-        return;
-    }
-    m_companions.reloadLinks();
-}
-
-void LinksWindow::onCancelClicked() {
-    Text1->clear();
-    Text2->setText(Shell::rootFolder());
-    setOuterHeight(CollapsedHeight);
-}
-
-void LinksWindow::onEraseClicked() {
-    if (!EditSlot)
-        return;
-    const int slot = *EditSlot;
-    QString reason;
-    if (!writeLink(slot, {{'T', emptyTitle}, {'A', emptyAddress}}, &reason)) {
-        showError(QStringLiteral("Could not erase link %1: %2").arg(slot).arg(reason));
-        return;
-    }
-    m_companions.reloadLinks();
+    m_editor->open(slot);
 }
 
 void LinksWindow::showError(const QString& text) {

@@ -2,6 +2,6 @@
 
 #include "platform/Shell.h"
 
-bool OpenLink(Shell& shell, const QString& address) {
+bool openLink(Shell& shell, const QString& address) {
     return shell.openAddress(address);
 }

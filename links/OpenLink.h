@@ -5,4 +5,4 @@
 class Shell;
 
 // Hands an address to the desktop's opener; true when the opener took it.
-bool OpenLink(Shell& shell, const QString& address);
+bool openLink(Shell& shell, const QString& address);

@@ -35,7 +35,7 @@ bool AlsaMixer::open(Handle& handle) {
     return true;
 }
 
-bool AlsaMixer::FindVolumeControl(Handle handle, Control& control) {
+bool AlsaMixer::findVolumeControl(Handle handle, Control& control) {
     if (!handle)
         return false;
     snd_mixer_selem_id_t* id = nullptr;
@@ -57,7 +57,7 @@ bool AlsaMixer::FindVolumeControl(Handle handle, Control& control) {
     return true;
 }
 
-bool AlsaMixer::WriteVolume(Handle handle, const Control& control, quint32 value) {
+bool AlsaMixer::writeVolume(Handle handle, const Control& control, quint32 value) {
     if (!handle || !control.element)
         return false;
     auto* element = static_cast<snd_mixer_elem_t*>(control.element);

@@ -6,7 +6,7 @@
 class Mixer {
 public:
     using Handle = void*;
-    // The master volume control of an open mixer, as found by FindVolumeControl.
+    // The master volume control of an open mixer, as found by findVolumeControl.
     struct Control {
         void* element = nullptr;
         long minimum = 0;
@@ -17,9 +17,9 @@ public:
     // Opens the mixer of the default sound device; true on success. It stays open.
     virtual bool open(Handle& handle) = 0;
     // Fills `control` with the master playback volume of the mixer.
-    virtual bool FindVolumeControl(Handle handle, Control& control) = 0;
+    virtual bool findVolumeControl(Handle handle, Control& control) = 0;
     // Sets every channel of the control to `value` (0 to 65535).
-    virtual bool WriteVolume(Handle handle, const Control& control, quint32 value) = 0;
+    virtual bool writeVolume(Handle handle, const Control& control, quint32 value) = 0;
 };
 
 // Maps 0..65535 onto a control's own range; values above 65535 count as 65535.
@@ -28,6 +28,6 @@ long scaleVolume(quint32 value, long minimum, long maximum);
 class AlsaMixer : public Mixer {
 public:
     bool open(Handle& handle) override;
-    bool FindVolumeControl(Handle handle, Control& control) override;
-    bool WriteVolume(Handle handle, const Control& control, quint32 value) override;
+    bool findVolumeControl(Handle handle, Control& control) override;
+    bool writeVolume(Handle handle, const Control& control, quint32 value) override;
 };

@@ -9,7 +9,7 @@ QtSoundPlayer::QtSoundPlayer(const QStringList& moduleDirs)
     : m_moduleDirs(moduleDirs) {
 }
 
-void QtSoundPlayer::PlayWave(const QString& path) {
+void QtSoundPlayer::playWave(const QString& path) {
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return;
     if (!m_play && !m_loadFailed) {
@@ -32,7 +32,7 @@ void QtSoundPlayer::PlayWave(const QString& path) {
         m_play(&path);
 }
 
-QString SoundFiles::callRing() {
+QString SoundFiles::hourlyChime() {
     const QString relative = QStringLiteral("tempivo/sounds/CallRing.wav");
     QString path = QStandardPaths::locate(QStandardPaths::GenericDataLocation, relative);
     if (path.isEmpty()) {

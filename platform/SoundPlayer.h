@@ -8,7 +8,7 @@ class SoundPlayer {
 public:
     virtual ~SoundPlayer() = default;
     // Starts playing the file and returns at once; a missing or unplayable file plays nothing.
-    virtual void PlayWave(const QString& path) = 0;
+    virtual void playWave(const QString& path) = 0;
 };
 
 // Plays through Qt Multimedia, which it loads with the first chime.
@@ -18,7 +18,7 @@ public:
     // libraries, then beside the program.
     explicit QtSoundPlayer(const QStringList& moduleDirs = {});
 
-    void PlayWave(const QString& path) override;
+    void playWave(const QString& path) override;
     bool isLoaded() const { return m_play != nullptr; }
 
 private:
@@ -30,5 +30,5 @@ private:
 
 namespace SoundFiles {
 // The stopwatch's hourly chime: the installed copy, else the one in the source tree.
-QString callRing();
+QString hourlyChime();
 } // namespace SoundFiles

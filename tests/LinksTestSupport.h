@@ -1,10 +1,12 @@
 #pragma once
 
+#include "app/CompanionWindows.h"
 #include "clock/ClockWindow.h"
 #include "fakes/FakeServices.h"
+#include "links/LinkEditor.h"
 #include "links/LinkStore.h"
 #include "links/LinksWindow.h"
-#include "platform/CommandLabel.h"
+#include "widgets/CommandLabel.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,9 +16,11 @@
 #include <QTest>
 #include <memory>
 
-// A clock window with stand-in services and a settings file in the test area.
+// A clock window and the windows it opens, with stand-in services and a settings file in the
+// test area.
 struct LinksFixture : FakeServices {
     std::unique_ptr<ClockWindow> clock;
+    std::unique_ptr<CompanionWindows> companions;
 
     // Test mode keeps the user's own settings out of reach; a home of its own per
     // test program lets suites run side by side.
@@ -74,27 +78,30 @@ struct LinksFixture : FakeServices {
         return text;
     }
 
-    void start() {
-        clock = std::make_unique<ClockWindow>(services());
+    void start() { start(services()); }
+    void start(const Services& with) {
+        clock = std::make_unique<ClockWindow>(with);
+        companions = std::make_unique<CompanionWindows>(*clock, with);
         clock->show();
         QVERIFY(QTest::qWaitForWindowExposed(clock.get()));
     }
 
     LinksWindow* openLinks() {
-        clock->companions().showLinks();
-        LinksWindow* links = clock->companions().linksWindow();
+        companions->showLinks();
+        LinksWindow* links = companions->linksWindow();
         if (links && !QTest::qWaitForWindowExposed(links))
             return nullptr;
         return links;
     }
 
-    LinksWindow* links() const { return clock->companions().linksWindow(); }
+    LinksWindow* links() const { return companions ? companions->linksWindow() : nullptr; }
 
     template <typename T = CommandLabel> T* child(const char* name) const {
         return links() ? links()->findChild<T*>(QLatin1String(name)) : nullptr;
     }
 
     void stop() {
+        companions.reset();
         clock.reset();
         // Let unloaded windows go.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

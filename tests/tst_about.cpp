@@ -1,10 +1,10 @@
 #include "about/AboutBox.h"
+#include "app/CompanionWindows.h"
 #include "clock/ClockWindow.h"
-#include "clock/CompanionWindows.h"
 #include "fakes/FakeServices.h"
 #include "links/LinksWindow.h"
-#include "platform/CommandLabel.h"
-#include "platform/Fonts.h"
+#include "widgets/CommandLabel.h"
+#include "widgets/Fonts.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -30,15 +30,17 @@ private slots:
 
 private:
     void clickAbout();
-    AboutBox* about() const { return m_clock->companions().aboutBox(); }
+    AboutBox* about() const { return m_companions->aboutBox(); }
 
     std::unique_ptr<FakeServices> m_fakes;
     std::unique_ptr<ClockWindow> m_clock;
+    std::unique_ptr<CompanionWindows> m_companions;
 };
 
 void AboutTest::init() {
     m_fakes = std::make_unique<FakeServices>();
     m_clock = std::make_unique<ClockWindow>(m_fakes->services());
+    m_companions = std::make_unique<CompanionWindows>(*m_clock, m_fakes->services());
     m_clock->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_clock.get()));
     QTest::mouseClick(m_clock->windowHandle(), Qt::LeftButton, {}, QPoint(80, 5));
@@ -46,12 +48,13 @@ void AboutTest::init() {
 }
 
 void AboutTest::cleanup() {
+    m_companions.reset();
     m_clock.reset();
     m_fakes.reset();
 }
 
 void AboutTest::clickAbout() {
-    auto* label = m_clock->findChild<CommandLabel*>(QStringLiteral("Label8"));
+    auto* label = m_clock->findChild<CommandLabel*>(QStringLiteral("aboutCommand"));
     QTest::mouseClick(m_clock->windowHandle(), Qt::LeftButton, {}, label->geometry().center());
 }
 
@@ -84,16 +87,17 @@ void AboutTest::showsItsTexts() {
         auto* label = about()->findChild<QLabel*>(QLatin1String(name));
         return label ? label->text() : QString();
     };
-    QCOMPARE(text("Label1"), QStringLiteral("Tempivo v2.0"));
-    QCOMPARE(text("Label2"), QStringLiteral("Created by:"));
-    QCOMPARE(text("Label3"), QStringLiteral("Contact:"));
-    QVERIFY(!text("Label4").isEmpty());
-    QVERIFY(!text("Label5").isEmpty());
-    QVERIFY(about()->findChild<QWidget*>(QStringLiteral("Frame1")));
-    QCOMPARE(about()->findChild<QPushButton*>(QStringLiteral("Command1"))->text(),
+    QCOMPARE(text("productLabel"), QStringLiteral("Tempivo v2.0"));
+    QCOMPARE(text("creatorCaption"), QStringLiteral("Created by:"));
+    QCOMPARE(text("contactCaption"), QStringLiteral("Contact:"));
+    QVERIFY(!text("creatorLabel").isEmpty());
+    QVERIFY(!text("contactLabel").isEmpty());
+    QVERIFY(about()->findChild<QWidget*>(QStringLiteral("aboutFrame")));
+    QCOMPARE(about()->findChild<QPushButton*>(QStringLiteral("okButton"))->text(),
              QStringLiteral("OK"));
     // Every text fits its label.
-    for (const char* name : {"Label1", "Label2", "Label3", "Label4", "Label5"}) {
+    for (const char* name :
+         {"productLabel", "creatorCaption", "contactCaption", "creatorLabel", "contactLabel"}) {
         auto* label = about()->findChild<QLabel*>(QLatin1String(name));
         QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(), name);
     }
@@ -116,7 +120,7 @@ void AboutTest::opensOnceAndStaysPut() {
 void AboutTest::okClosesAndTheNextOpeningPlacesAnew() {
     clickAbout();
     QPointer<AboutBox> first = about();
-    auto* ok = first->findChild<QPushButton*>(QStringLiteral("Command1"));
+    auto* ok = first->findChild<QPushButton*>(QStringLiteral("okButton"));
     QTest::mouseClick(ok, Qt::LeftButton);
     QVERIFY(!about());
     QVERIFY(first->isHidden());
@@ -132,7 +136,7 @@ void AboutTest::keysAndCloseRequestsAnswerAsOk() {
     for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Escape), 0}) {
         clickAbout();
         QPointer<AboutBox> box = about();
-        auto* ok = box->findChild<QPushButton*>(QStringLiteral("Command1"));
+        auto* ok = box->findChild<QPushButton*>(QStringLiteral("okButton"));
         QVERIFY(ok->isDefault());
         if (key)
             QTest::keyClick(ok, Qt::Key(key));
@@ -153,10 +157,10 @@ void AboutTest::foldingCloses() {
 }
 
 void AboutTest::aboutAndLinksCloseEachOther() {
-    CompanionWindows& companions = m_clock->companions();
+    CompanionWindows& companions = *m_companions;
     clickAbout();
     QVERIFY(about());
-    auto* links = m_clock->findChild<CommandLabel*>(QStringLiteral("Label7"));
+    auto* links = m_clock->findChild<CommandLabel*>(QStringLiteral("linksCommand"));
     QTest::mouseClick(m_clock->windowHandle(), Qt::LeftButton, {}, links->geometry().center());
     QVERIFY(companions.linksWindow());
     QVERIFY(!about());

@@ -1,8 +1,8 @@
 #include "LinksTestSupport.h"
 #include "about/AboutBox.h"
-#include "clock/CompanionWindows.h"
-#include "platform/CaptionFrame.h"
-#include "platform/Fonts.h"
+#include "app/CompanionWindows.h"
+#include "widgets/CaptionFrame.h"
+#include "widgets/Fonts.h"
 
 #include <QPainter>
 #include <QPushButton>
@@ -124,6 +124,7 @@ private slots:
 
     void everyCaptionIsWhole() {
         ClockWindow clock(fx.services());
+        CompanionWindows companions(clock, fx.services());
         clock.show();
         QVERIFY(QTest::qWaitForWindowExposed(&clock));
         QTest::mouseClick(clock.windowHandle(), Qt::LeftButton, {}, QPoint(80, 5));
@@ -131,16 +132,17 @@ private slots:
         checkLabels(&clock);
 
         // Running: "Stop" has a descender and Pause is enabled; the commands lit are bold.
-        auto* startStop = clock.findChild<CommandLabel*>(QStringLiteral("Label4"));
+        auto* startStop = clock.findChild<CommandLabel*>(QStringLiteral("startCommand"));
         QTest::mouseClick(startStop, Qt::LeftButton);
         QCOMPARE(startStop->text(), QStringLiteral("Stop"));
-        for (const char* name : {"lblMove", "Label2", "Label7", "Label8", "lblExit"})
+        for (const char* name :
+             {"moveCommand", "soundCommand", "linksCommand", "aboutCommand", "exitCommand"})
             clock.findChild<CommandLabel*>(QLatin1String(name))->setBold(true);
         checkLabels(&clock);
 
-        clock.companions().showLinks();
-        LinksWindow* links = clock.companions().linksWindow();
-        links->Bigger(10);
+        companions.showLinks();
+        LinksWindow* links = companions.linksWindow();
+        links->openEditor(10);
         checkLabels(links);
         const QColor green(0, 128, 0);
         for (auto* frame : links->findChildren<CaptionFrame*>()) {
@@ -152,8 +154,8 @@ private slots:
                                  green, [option](const QString& c) { option->setText(c); }));
         }
 
-        clock.companions().showAbout();
-        AboutBox* about = clock.companions().aboutBox();
+        companions.showAbout();
+        AboutBox* about = companions.aboutBox();
         checkLabels(about);
         auto* ok = about->findChild<QPushButton*>();
         QVERIFY(checkCaption(ok, ok->text(), ok->font(), ok->palette().color(QPalette::ButtonText),

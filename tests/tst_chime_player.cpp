@@ -24,16 +24,16 @@ private slots:
         QtSoundPlayer player({QStringLiteral(TEMPIVO_BUILD_DIR)});
         QVERIFY(!multimediaMapped());
 
-        player.PlayWave(QStringLiteral("/nonexistent/CallRing.wav"));
+        player.playWave(QStringLiteral("/nonexistent/CallRing.wav"));
         QVERIFY(!player.isLoaded());
         QVERIFY(!multimediaMapped());
 
-        const QString chime = SoundFiles::callRing();
+        const QString chime = SoundFiles::hourlyChime();
         QVERIFY(QFile::exists(chime));
         QElapsedTimer clock;
         clock.start();
-        player.PlayWave(chime);
-        player.PlayWave(chime);
+        player.playWave(chime);
+        player.playWave(chime);
         QVERIFY(player.isLoaded());
         QVERIFY(multimediaMapped());
         // Playing never waits for the sound.
@@ -42,7 +42,7 @@ private slots:
 
     void missingModuleMeansSilence() {
         QtSoundPlayer player({QStringLiteral("/nonexistent")});
-        player.PlayWave(SoundFiles::callRing());
+        player.playWave(SoundFiles::hourlyChime());
         QVERIFY(!player.isLoaded());
     }
 };

@@ -1,8 +1,8 @@
 #include "clock/ClockWindow.h"
 #include "clock/GlyphCell.h"
 #include "clock/GlyphStore.h"
-#include "platform/CommandLabel.h"
 #include "platform/TimeText.h"
+#include "widgets/CommandLabel.h"
 
 #include "fakes/FakeServices.h"
 
@@ -30,8 +30,8 @@ class TestClockWindow : public QObject {
     CommandLabel* label(const char* name) { return clock->findChild<CommandLabel*>(name); }
     const QImage* digit(int d) { return &GlyphStore::instance().digit(d); }
 
-    void tick() { QMetaObject::invokeMethod(clock.get(), "onTimer1Tick"); }
-    void snapTick() { QMetaObject::invokeMethod(clock.get(), "onTimer2Tick"); }
+    void tick() { QMetaObject::invokeMethod(clock.get(), "showTime"); }
+    void snapTick() { QMetaObject::invokeMethod(clock.get(), "snapToTopEdge"); }
 
     void press(QWidget* target, Qt::MouseButton button = Qt::LeftButton, QPoint at = {2, 2}) {
         QTest::mousePress(target, button, {}, at);
@@ -50,10 +50,11 @@ class TestClockWindow : public QObject {
             }
             return u'?';
         };
-        const QChar colon = cell("dotblank")->glyph() == &GlyphStore::instance().dots() ? u':'
-                            : cell("dotblank")->glyph()                                 ? u'?'
-                                                                                        : u' ';
-        const QChar shown[] = {show("hour"), show("hour1"), colon, show("min"), show("min2")};
+        const QChar colon = cell("colon")->glyph() == &GlyphStore::instance().dots() ? u':'
+                            : cell("colon")->glyph()                                 ? u'?'
+                                                                                     : u' ';
+        const QChar shown[] = {show("hourTens"), show("hourUnits"), colon, show("minuteTens"),
+                               show("minuteUnits")};
         return QString(shown, 5);
     }
 
@@ -193,7 +194,7 @@ private slots:
         time.text = QStringLiteral("9:05:07 AM");
         tick(); // hours tens and the colon go dark
         const QImage img = image();
-        for (const char* name : {"hour", "dotblank"}) {
+        for (const char* name : {"hourTens", "colon"}) {
             const QRect r = cell(name)->geometry();
             for (int y = r.top(); y <= r.bottom(); ++y) {
                 for (int x = r.left(); x <= r.right(); ++x) {
@@ -274,7 +275,7 @@ private slots:
         QFETCH(int, toNextSecond);
         time.toNextSecond = toNextSecond;
         tick();
-        auto* timer = clock->findChild<QTimer*>("Timer1");
+        auto* timer = clock->findChild<QTimer*>("tickTimer");
         QVERIFY(timer->isActive());
         QVERIFY2(timer->remainingTime() > toNextSecond - 10 &&
                      timer->remainingTime() <= toNextSecond + 10,
@@ -294,7 +295,8 @@ private slots:
     void pressesFoldAndUnfold_data() {
         QTest::addColumn<QString>("target");
         QTest::addColumn<int>("button");
-        const char* const targets[] = {"", "hour", "hour1", "dotblank", "min", "min2"};
+        const char* const targets[] = {"",      "hourTens",   "hourUnits",
+                                       "colon", "minuteTens", "minuteUnits"};
         for (const char* t : targets) {
             for (auto [button, name] :
                  {std::pair{Qt::LeftButton, "left"}, std::pair{Qt::RightButton, "right"},
@@ -318,7 +320,8 @@ private slots:
 
     void pressOnALabelNeitherFoldsNorDrags() {
         press(clock.get(), Qt::LeftButton, {80, 10});
-        for (const char* name : {"lblH", "Label3", "YorN", "Label7", "lblExit", "Label5"}) {
+        for (const char* name : {"hoursReadout", "stopwatchCaption", "moveState", "linksCommand",
+                                 "exitCommand", "pauseCommand"}) {
             press(label(name), Qt::RightButton);
             QCOMPARE(clock->height(), 194);
         }
@@ -333,19 +336,19 @@ private slots:
 
     void moveSwitchTogglesAndDrags() {
         press(clock.get(), Qt::LeftButton, {80, 10});
-        CommandLabel* yorn = label("YorN");
-        QTest::mouseClick(label("lblMove"), Qt::LeftButton);
-        QCOMPARE(yorn->text(), QStringLiteral("Y"));
+        CommandLabel* moveState = label("moveState");
+        QTest::mouseClick(label("moveCommand"), Qt::LeftButton);
+        QCOMPARE(moveState->text(), QStringLiteral("Y"));
 
         // With the switch on, presses drag instead of folding, on the panel and on a digit.
         press(clock.get(), Qt::RightButton, {80, 100});
-        press(cell("min"));
+        press(cell("minuteTens"));
         QCOMPARE(windows.moves, 2);
         QCOMPARE(clock->height(), 194);
 
-        QTest::mouseClick(label("lblMove"), Qt::LeftButton);
-        QCOMPARE(yorn->text(), QStringLiteral("N"));
-        press(cell("min"));
+        QTest::mouseClick(label("moveCommand"), Qt::LeftButton);
+        QCOMPARE(moveState->text(), QStringLiteral("N"));
+        press(cell("minuteTens"));
         QCOMPARE(clock->height(), 18);
     }
 
@@ -367,7 +370,7 @@ private slots:
     }
 
     void snapCheckRunsAfterEveryMove() {
-        auto* timer = clock->findChild<QTimer*>("Timer2");
+        auto* timer = clock->findChild<QTimer*>("snapTimer");
         QCOMPARE(timer->interval(), 500);
         snapTick();
         QVERIFY(!timer->isActive());
@@ -379,7 +382,7 @@ private slots:
     void exitAsksToEndTheProgram() {
         int requests = 0;
         connect(clock.get(), &ClockWindow::exitRequested, this, [&] { ++requests; });
-        QTest::mouseClick(label("lblExit"), Qt::LeftButton);
+        QTest::mouseClick(label("exitCommand"), Qt::LeftButton);
         QCOMPARE(requests, 1);
         // A close request from outside (a taskbar, the window manager) does the same.
         clock->close();
@@ -396,14 +399,14 @@ private slots:
         };
         doubleClick(clock.get(), {80, 10});
         QCOMPARE(clock->height(), 194);
-        doubleClick(cell("min"), {1, 1});
+        doubleClick(cell("minuteTens"), {1, 1});
         QCOMPARE(clock->height(), 18);
 
         press(clock.get(), Qt::LeftButton, {80, 10});
-        doubleClick(label("Label4"), {2, 2});
-        QCOMPARE(label("Label4")->text(), QStringLiteral("Stop"));
+        doubleClick(label("startCommand"), {2, 2});
+        QCOMPARE(label("startCommand")->text(), QStringLiteral("Stop"));
         const qsizetype volumeWrites = fakes.mixer.writes.size();
-        doubleClick(label("Label2"), {2, 2});
+        doubleClick(label("soundCommand"), {2, 2});
         QCOMPARE(fakes.mixer.writes.size(), volumeWrites + 1);
         QCOMPARE(windows.moves, 0);
     }

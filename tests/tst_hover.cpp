@@ -1,9 +1,8 @@
 #include "clock/ClockWindow.h"
-#include "clock/Colors.h"
-#include "clock/CompanionWindows.h"
 #include "fakes/FakeServices.h"
-#include "platform/CommandLabel.h"
-#include "platform/Fonts.h"
+#include "widgets/Colors.h"
+#include "widgets/CommandLabel.h"
+#include "widgets/Fonts.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -11,11 +10,13 @@
 namespace {
 
 // The commands that light up, and whether they turn bold when they do.
-const QStringList boldCommands = {"lblMove", "Label2", "Label7", "Label8", "lblExit"};
-const QStringList plainCommands = {"Label4", "Label5"};
+const QStringList boldCommands = {"moveCommand", "soundCommand", "linksCommand", "aboutCommand",
+                                  "exitCommand"};
+const QStringList plainCommands = {"startCommand", "pauseCommand"};
 // Labels whose look the pointer never changes.
-const QStringList steadyLabels = {"YorN",    "OfforOn", "Label3",  "Label6", "lblH",
-                                  "Label10", "lblM",    "Label11", "lblS"};
+const QStringList steadyLabels = {"moveState",      "soundState",   "stopwatchCaption",
+                                  "startPauseBar",  "hoursReadout", "hoursColon",
+                                  "minutesReadout", "minutesColon", "secondsReadout"};
 
 } // namespace
 
@@ -133,7 +134,7 @@ bool HoverTest::unfolded() const {
 }
 
 void HoverTest::unfold() {
-    press(QStringLiteral("hour"));
+    press(QStringLiteral("hourTens"));
     QVERIFY(unfolded());
 }
 
@@ -143,35 +144,53 @@ void HoverTest::pointerPaths_data() {
     QTest::addColumn<QStringList>("steps");
 
     QTest::newRow("links stays lit when the pointer leaves the window")
-        << false << QStringList{"Label7:Label7", "out:Label7", "Label7:Label7", "background:"};
+        << false
+        << QStringList{"linksCommand:linksCommand", "out:linksCommand", "linksCommand:linksCommand",
+                       "background:"};
     QTest::newRow("about cleared by the background")
-        << false << QStringList{"Label8:Label8", "background:"};
+        << false << QStringList{"aboutCommand:aboutCommand", "background:"};
     QTest::newRow("a rule line counts as background")
-        << false << QStringList{"lblExit:lblExit", "rule:"};
+        << false << QStringList{"exitCommand:exitCommand", "rule:"};
     QTest::newRow("start, bar, pause leaves only pause")
-        << true << QStringList{"Label4:Label4", "Label6:", "Label5:Label5"};
+        << true
+        << QStringList{"startCommand:startCommand", "startPauseBar:", "pauseCommand:pauseCommand"};
     QTest::newRow("the bar clears both stopwatch commands")
-        << true << QStringList{"Label4:Label4", "Label5:Label4,Label5", "Label6:"};
+        << true
+        << QStringList{"startCommand:startCommand", "pauseCommand:startCommand,pauseCommand",
+                       "startPauseBar:"};
     QTest::newRow("sound cleared by its state label")
-        << false << QStringList{"Label2:Label2", "OfforOn:"};
+        << false << QStringList{"soundCommand:soundCommand", "soundState:"};
     QTest::newRow("the state labels clear nothing else")
         << false
-        << QStringList{"Label7:Label7", "OfforOn:Label7", "Label6:Label7", "Label2:Label7,Label2"};
-    QTest::newRow("readout, heading, YorN and cells change nothing")
+        << QStringList{"linksCommand:linksCommand", "soundState:linksCommand",
+                       "startPauseBar:linksCommand", "soundCommand:linksCommand,soundCommand"};
+    QTest::newRow("readout, heading, moveState and cells change nothing")
         << false
-        << QStringList{"Label2:Label2",  "lblH:Label2",     "Label10:Label2", "lblM:Label2",
-                       "Label11:Label2", "lblS:Label2",     "Label3:Label2",  "YorN:Label2",
-                       "hour:Label2",    "dotblank:Label2", "out:Label2"};
+        << QStringList{"soundCommand:soundCommand",
+                       "hoursReadout:soundCommand",
+                       "hoursColon:soundCommand",
+                       "minutesReadout:soundCommand",
+                       "minutesColon:soundCommand",
+                       "secondsReadout:soundCommand",
+                       "stopwatchCaption:soundCommand",
+                       "moveState:soundCommand",
+                       "hourTens:soundCommand",
+                       "colon:soundCommand",
+                       "out:soundCommand"};
     QTest::newRow("moves without a background crossing light several")
         << false
-        << QStringList{"lblMove:lblMove", "Label2:lblMove,Label2", "Label7:lblMove,Label2,Label7",
-                       "background:"};
+        << QStringList{"moveCommand:moveCommand", "soundCommand:moveCommand,soundCommand",
+                       "linksCommand:moveCommand,soundCommand,linksCommand", "background:"};
     QTest::newRow("the background clears every command")
         << true
-        << QStringList{"Label4:Label4", "Label5:Label4,Label5", "lblMove:Label4,Label5,lblMove",
-                       "Label8:Label4,Label5,lblMove,Label8", "background:"};
+        << QStringList{"startCommand:startCommand", "pauseCommand:startCommand,pauseCommand",
+                       "moveCommand:startCommand,pauseCommand,moveCommand",
+                       "aboutCommand:startCommand,pauseCommand,moveCommand,aboutCommand",
+                       "background:"};
     QTest::newRow("a disabled pause neither lights nor clears")
-        << false << QStringList{"Label5:", "Label4:Label4", "Label5:Label4", "Label6:"};
+        << false
+        << QStringList{"pauseCommand:", "startCommand:startCommand", "pauseCommand:startCommand",
+                       "startPauseBar:"};
 }
 
 void HoverTest::pointerPaths() {
@@ -179,7 +198,7 @@ void HoverTest::pointerPaths() {
     QFETCH(QStringList, steps);
 
     if (stopwatchRunning) {
-        emit label("Label4")->clicked();
+        emit label("startCommand")->clicked();
         moveTo(QStringLiteral("background"));
     }
     QHash<QString, QColor> steadyColors;
@@ -213,32 +232,32 @@ void HoverTest::pointerPaths() {
 }
 
 void HoverTest::startAndPauseTurnLightCyanOnceCleared() {
-    emit label("Label4")->clicked();
-    QCOMPARE(label("Label4")->textColor(), Colors::cyan);
-    QCOMPARE(label("Label5")->textColor(), Colors::cyan);
+    emit label("startCommand")->clicked();
+    QCOMPARE(label("startCommand")->textColor(), Colors::cyan);
+    QCOMPARE(label("pauseCommand")->textColor(), Colors::cyan);
 
-    moveTo(QStringLiteral("Label4"));
-    QCOMPARE(label("Label4")->textColor(), Colors::orange);
-    moveTo(QStringLiteral("Label6"));
-    QCOMPARE(label("Label4")->textColor(), Colors::lightCyan);
+    moveTo(QStringLiteral("startCommand"));
+    QCOMPARE(label("startCommand")->textColor(), Colors::orange);
+    moveTo(QStringLiteral("startPauseBar"));
+    QCOMPARE(label("startCommand")->textColor(), Colors::lightCyan);
     // The bar clears Pause too, lit or not.
-    QCOMPARE(label("Label5")->textColor(), Colors::lightCyan);
-    moveTo(QStringLiteral("Label4"));
+    QCOMPARE(label("pauseCommand")->textColor(), Colors::lightCyan);
+    moveTo(QStringLiteral("startCommand"));
     moveTo(QStringLiteral("background"));
-    QCOMPARE(label("Label4")->textColor(), Colors::lightCyan);
+    QCOMPARE(label("startCommand")->textColor(), Colors::lightCyan);
 }
 
 void HoverTest::highlightsSurviveFolding() {
-    moveTo(QStringLiteral("Label7"));
-    moveTo(QStringLiteral("Label4"));
+    moveTo(QStringLiteral("linksCommand"));
+    moveTo(QStringLiteral("startCommand"));
     // Pressing a digit folds without crossing the background.
-    press(QStringLiteral("hour"));
+    press(QStringLiteral("hourTens"));
     QVERIFY(!unfolded());
-    press(QStringLiteral("min"));
+    press(QStringLiteral("minuteTens"));
     QVERIFY(unfolded());
-    QCOMPARE(label("Label7")->textColor(), Colors::orange);
-    QVERIFY(label("Label7")->isBold());
-    QCOMPARE(label("Label4")->textColor(), Colors::orange);
+    QCOMPARE(label("linksCommand")->textColor(), Colors::orange);
+    QVERIFY(label("linksCommand")->isBold());
+    QCOMPARE(label("startCommand")->textColor(), Colors::orange);
 }
 
 void HoverTest::pressOnLabelNeverFoldsOrDrags_data() {
@@ -246,7 +265,7 @@ void HoverTest::pressOnLabelNeverFoldsOrDrags_data() {
     QTest::addColumn<bool>("moveOn");
     const QStringList all = boldCommands + plainCommands + steadyLabels;
     for (const QString& name : all) {
-        if (name == QLatin1String("lblMove"))
+        if (name == QLatin1String("moveCommand"))
             continue; // its click changes the switch under test
         QTest::newRow(qPrintable(name + " folding")) << name << false;
         QTest::newRow(qPrintable(name + " dragging")) << name << true;
@@ -257,7 +276,7 @@ void HoverTest::pressOnLabelNeverFoldsOrDrags() {
     QFETCH(QString, name);
     QFETCH(bool, moveOn);
     if (moveOn)
-        label("YorN")->setText(QStringLiteral("Y"));
+        label("moveState")->setText(QStringLiteral("Y"));
 
     for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
         const QPoint point = pointOf(name) + QPoint(button == Qt::LeftButton ? 0 : 1, 0);
@@ -270,26 +289,27 @@ void HoverTest::pressOnLabelNeverFoldsOrDrags() {
 
 void HoverTest::clickReachesHandler_data() {
     QTest::addColumn<QString>("name");
-    QTest::newRow("Move") << "lblMove";
-    QTest::newRow("Sound") << "Label2";
-    QTest::newRow("Start") << "Label4";
-    QTest::newRow("Links") << "Label7";
-    QTest::newRow("About") << "Label8";
-    QTest::newRow("Exit") << "lblExit";
+    QTest::newRow("Move") << "moveCommand";
+    QTest::newRow("Sound") << "soundCommand";
+    QTest::newRow("Start") << "startCommand";
+    QTest::newRow("Links") << "linksCommand";
+    QTest::newRow("About") << "aboutCommand";
+    QTest::newRow("Exit") << "exitCommand";
 }
 
 void HoverTest::clickReachesHandler() {
     QFETCH(QString, name);
     QSignalSpy exits(m_clock.get(), &ClockWindow::exitRequested);
+    QSignalSpy links(m_clock.get(), &ClockWindow::linksRequested);
+    QSignalSpy abouts(m_clock.get(), &ClockWindow::aboutRequested);
     QTest::mouseClick(m_clock->windowHandle(), Qt::LeftButton, {}, pointOf(name));
 
-    CompanionWindows& companions = m_clock->companions();
-    QCOMPARE(label("YorN")->text(), name == "lblMove" ? "Y" : "N");
-    QCOMPARE(label("OfforOn")->text(), name == "Label2" ? "Off" : "On");
-    QCOMPARE(label("Label4")->text(), name == "Label4" ? "Stop" : "Start");
-    QCOMPARE(companions.linksWindow() != nullptr, name == "Label7");
-    QCOMPARE(companions.aboutBox() != nullptr, name == "Label8");
-    QCOMPARE(exits.count(), name == "lblExit" ? 1 : 0);
+    QCOMPARE(label("moveState")->text(), name == "moveCommand" ? "Y" : "N");
+    QCOMPARE(label("soundState")->text(), name == "soundCommand" ? "Off" : "On");
+    QCOMPARE(label("startCommand")->text(), name == "startCommand" ? "Stop" : "Start");
+    QCOMPARE(links.count(), name == "linksCommand" ? 1 : 0);
+    QCOMPARE(abouts.count(), name == "aboutCommand" ? 1 : 0);
+    QCOMPARE(exits.count(), name == "exitCommand" ? 1 : 0);
     QVERIFY(unfolded());
 }
 

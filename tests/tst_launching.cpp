@@ -1,9 +1,9 @@
 #include "LinksTestSupport.h"
 
-#include "platform/Fonts.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
 #include "platform/StartEnvironment.h"
+#include "widgets/Fonts.h"
 
 #include <QApplication>
 #include <QDirIterator>
@@ -196,9 +196,7 @@ void LaunchingTest::startWith(MessageBox* messages) {
     services.shell = &shell;
     if (messages)
         services.messages = messages;
-    f.clock = std::make_unique<ClockWindow>(services);
-    f.clock->show();
-    QVERIFY(QTest::qWaitForWindowExposed(f.clock.get()));
+    f.start(services);
     QVERIFY(f.openLinks());
 }
 
@@ -226,7 +224,7 @@ void LaunchingTest::launch() {
     for (int i = 0; i < clicks; ++i) {
         QElapsedTimer clock;
         clock.start();
-        clickOn(f.child("lbl1"));
+        clickOn(f.child("slot1"));
         slowestClick = qMax(slowestClick, clock.elapsed());
         // The event loop keeps turning: a zero-delay timer fires at once.
         clock.restart();
@@ -286,7 +284,7 @@ void LaunchingTest::errorTextShowsMarkupAsText() {
         box->accept();
     });
     poll.start(10);
-    clickOn(f.child("lbl1"));
+    clickOn(f.child("slot1"));
     QCOMPARE(shownText, "Could not start the program \"" + commandLine + "\".");
     QVERIFY(!showsPicture);
 }
@@ -330,13 +328,13 @@ void LaunchingTest::browsedProgramStarts() {
     const QString path = root.filePath("odd it's \"q\" \\b/run");
     f.files.next = {FileDialog::Result::Chosen, path};
     startWith();
-    clickOn(f.child("lbl11"));
-    clickOn(f.child("lblBrowse"));
-    f.child<QLineEdit>("Text1")->setText("Odd");
-    clickOn(f.child("Label13"));
+    clickOn(f.child("editCommand1"));
+    clickOn(f.child("browseCommand"));
+    f.child<QLineEdit>("titleEdit")->setText("Odd");
+    clickOn(f.child("saveCommand"));
     // Kept as the dialog gave it.
     QVERIFY(LinksFixture::readConfig().contains("\r\nNo1A=" + path.toUtf8() + "\r\n"));
-    clickOn(f.child("lbl1"));
+    clickOn(f.child("slot1"));
     const std::optional<Received> got = received(path);
     QVERIFY2(got, "the program did not run");
     QCOMPARE(got->arguments, QStringList());

@@ -67,9 +67,9 @@ private slots:
         QCOMPARE(get(file), defaultText);
         for (int slot = 1; slot <= 10; ++slot) {
             const QString s = LinkStore::configSection;
-            QCOMPARE(LinkStore::ReadIni(file, s, LinkStore::keyName(slot, 'T'), "x"), "[none]");
-            QCOMPARE(LinkStore::ReadIni(file, s, LinkStore::keyName(slot, 'A'), "x"), "none");
-            QCOMPARE(LinkStore::ReadIni(file, s, LinkStore::keyName(slot, 'S'), "x"),
+            QCOMPARE(LinkStore::readValue(file, s, LinkStore::keyName(slot, 'T'), "x"), "[none]");
+            QCOMPARE(LinkStore::readValue(file, s, LinkStore::keyName(slot, 'A'), "x"), "none");
+            QCOMPARE(LinkStore::readValue(file, s, LinkStore::keyName(slot, 'S'), "x"),
                      "Computer program");
         }
         QDir(home + "/tempivo").removeRecursively();
@@ -144,31 +144,31 @@ private slots:
     void writeIniTurnsLineBreaksIntoBlanks() {
         const QString file = dir.filePath("breaks.ini");
         put(file, "[Configuration]\r\nNo3T=\"[none]\"\r\nNo3A=\"none\"\r\n");
-        LinkStore::WriteIni(file, "Configuration", "No3T", "a\r\nb\rc\nd");
+        LinkStore::writeValue(file, "Configuration", "No3T", "a\r\nb\rc\nd");
         QCOMPARE(get(file), QByteArray("[Configuration]\r\nNo3T=a  b c d\r\nNo3A=\"none\"\r\n"));
-        QCOMPARE(LinkStore::ReadIni(file, "Configuration", "No3T", "x"), QString("a  b c d"));
+        QCOMPARE(LinkStore::readValue(file, "Configuration", "No3T", "x"), QString("a  b c d"));
     }
 
     void writeIniOnAReadOnlyFileChangesNothing() {
         const QString file = dir.filePath("readonly.ini");
         put(file, defaultText);
         QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner));
-        LinkStore::WriteIni(file, "Configuration", "No1T", "changed");
+        LinkStore::writeValue(file, "Configuration", "No1T", "changed");
         QCOMPARE(get(file), defaultText);
-        QCOMPARE(LinkStore::ReadIni(file, "Configuration", "No1T", "x"), QString("[none]"));
+        QCOMPARE(LinkStore::readValue(file, "Configuration", "No1T", "x"), QString("[none]"));
     }
 
     void savedLinkReadsBack() {
         const QString file = dir.filePath("saved.ini");
         QVERIFY(LinkStore::writeDefaultFile(file, nullptr));
         const QString longAddress = "https://example.org/" + QString(280, 'p');
-        LinkStore::WriteIni(file, "Configuration", "No10T", "  Mail  ");
-        LinkStore::WriteIni(file, "Configuration", "No10A", longAddress);
-        LinkStore::WriteIni(file, "Configuration", "No10S", "URL");
-        QCOMPARE(LinkStore::ReadIni(file, "Configuration", "No10T", "x"), QString("  Mail  "));
-        QCOMPARE(LinkStore::ReadIni(file, "Configuration", "No10A", "x"), longAddress.first(254));
-        QCOMPARE(LinkStore::ReadIni(file, "Configuration", "No10S", "x"), QString("URL"));
-        QCOMPARE(LinkStore::ReadIni(file, "Configuration", "No9S", "x"),
+        LinkStore::writeValue(file, "Configuration", "No10T", "  Mail  ");
+        LinkStore::writeValue(file, "Configuration", "No10A", longAddress);
+        LinkStore::writeValue(file, "Configuration", "No10S", "URL");
+        QCOMPARE(LinkStore::readValue(file, "Configuration", "No10T", "x"), QString("  Mail  "));
+        QCOMPARE(LinkStore::readValue(file, "Configuration", "No10A", "x"), longAddress.first(254));
+        QCOMPARE(LinkStore::readValue(file, "Configuration", "No10S", "x"), QString("URL"));
+        QCOMPARE(LinkStore::readValue(file, "Configuration", "No9S", "x"),
                  QString("Computer program"));
         QVERIFY(get(file).endsWith("No10T=\"  Mail  \"\r\nNo10A=" + longAddress.toUtf8() +
                                    "\r\nNo10S=URL\r\n"));
@@ -246,8 +246,8 @@ private slots:
 
         QString reason;
         const bool saved =
-            LinkStore::WriteIniKeys(file, LinkStore::configSection,
-                                    {{"No3T", title}, {"No3A", address}, {"No3S", "URL"}}, &reason);
+            LinkStore::writeValues(file, LinkStore::configSection,
+                                   {{"No3T", title}, {"No3A", address}, {"No3S", "URL"}}, &reason);
         full.reset();
         bits.reset();
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -256,9 +256,9 @@ private slots:
         QVERIFY2(saved || (reason.startsWith(error) && reason.contains(folder)),
                  qPrintable(reason));
         QCOMPARE(get(file), after.isNull() ? before : after);
-        QCOMPARE(LinkStore::ReadIni(file, LinkStore::configSection, "No3A", "x"),
+        QCOMPARE(LinkStore::readValue(file, LinkStore::configSection, "No3A", "x"),
                  saved ? address : "none");
-        QCOMPARE(LinkStore::ReadIni(file, LinkStore::configSection, "No3T", "x"),
+        QCOMPARE(LinkStore::readValue(file, LinkStore::configSection, "No3T", "x"),
                  saved ? title : "[none]");
         QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden);
         files.removeOne("config.ini.lock");

@@ -1,7 +1,7 @@
 #include "LinksTestSupport.h"
 
-#include "platform/CaptionFrame.h"
-#include "platform/Fonts.h"
+#include "widgets/CaptionFrame.h"
+#include "widgets/Fonts.h"
 
 #include <QImage>
 #include <QLineEdit>
@@ -55,7 +55,7 @@ void LinkEditorTest::cleanup() {
 void LinkEditorTest::openEditor(int slot) {
     if (!f.links())
         QVERIFY(f.openLinks());
-    const QByteArray edit = "lbl" + QByteArray::number(slot) + QByteArray::number(slot);
+    const QByteArray edit = "editCommand" + QByteArray::number(slot);
     clickOn(f.child(edit.constData()));
 }
 
@@ -99,14 +99,14 @@ void LinkEditorTest::opensOnSlot() {
     QCOMPARE(links->height(), 204);
     openEditor(slot);
     QCOMPARE(links->height(), 372);
-    QCOMPARE(f.child<CaptionFrame>("Frame2")->caption(),
+    QCOMPARE(f.child<CaptionFrame>("editorFrame")->caption(),
              "Configuration for #" + QString::number(slot));
-    QCOMPARE(links->EditSlot, std::optional<qint16>(slot));
-    QCOMPARE(text("Text1")->text(), title);
-    QCOMPARE(text("Text2")->text(), address);
-    QCOMPARE(option("Option1")->isChecked(), url);
-    QCOMPARE(option("Option2")->isChecked(), !url);
-    QCOMPARE(f.child("lblBrowse")->isVisible(), !url);
+    QCOMPARE(f.child<LinkEditor>("editorFrame")->slot(), std::optional<int>(slot));
+    QCOMPARE(text("titleEdit")->text(), title);
+    QCOMPARE(text("addressEdit")->text(), address);
+    QCOMPARE(option("urlOption")->isChecked(), url);
+    QCOMPARE(option("programOption")->isChecked(), !url);
+    QCOMPARE(f.child("browseCommand")->isVisible(), !url);
     // Opening reads, never writes.
     QCOMPARE(LinksFixture::readConfig(), file);
 }
@@ -114,17 +114,17 @@ void LinkEditorTest::opensOnSlot() {
 void LinkEditorTest::switchingTypeSetsDefaults() {
     f.start();
     openEditor(1);
-    text("Text1")->setText("Kept");
-    text("Text2")->setText("/usr/bin/foo");
-    clickOn(option("Option1"));
-    QVERIFY(option("Option1")->isChecked());
-    QVERIFY(!f.child("lblBrowse")->isVisible());
-    QCOMPARE(text("Text2")->text(), "http://");
-    QCOMPARE(text("Text1")->text(), "Kept");
-    clickOn(option("Option2"));
-    QVERIFY(f.child("lblBrowse")->isVisible());
-    QCOMPARE(text("Text2")->text(), "/");
-    QCOMPARE(text("Text1")->text(), "Kept");
+    text("titleEdit")->setText("Kept");
+    text("addressEdit")->setText("/usr/bin/foo");
+    clickOn(option("urlOption"));
+    QVERIFY(option("urlOption")->isChecked());
+    QVERIFY(!f.child("browseCommand")->isVisible());
+    QCOMPARE(text("addressEdit")->text(), "http://");
+    QCOMPARE(text("titleEdit")->text(), "Kept");
+    clickOn(option("programOption"));
+    QVERIFY(f.child("browseCommand")->isVisible());
+    QCOMPARE(text("addressEdit")->text(), "/");
+    QCOMPARE(text("titleEdit")->text(), "Kept");
 }
 
 void LinkEditorTest::saveChecks_data() {
@@ -154,9 +154,9 @@ void LinkEditorTest::saveChecks() {
     f.start();
     openEditor(3);
     LinksWindow* links = f.links();
-    text("Text1")->setText(title);
-    text("Text2")->setText(address);
-    clickOn(f.child("Label13"));
+    text("titleEdit")->setText(title);
+    text("addressEdit")->setText(address);
+    clickOn(f.child("saveCommand"));
     QCOMPARE(f.messages.shown.size(), 1);
     QCOMPARE(f.messages.shown[0].caption, "Error");
     QCOMPARE(f.messages.shown[0].text, message);
@@ -164,18 +164,18 @@ void LinkEditorTest::saveChecks() {
     QCOMPARE(LinksFixture::readConfig(), LinksFixture::defaultText());
     QCOMPARE(f.links(), links);
     QCOMPARE(links->height(), 372);
-    QCOMPARE(text("Text1")->text(), title);
-    QCOMPARE(text("Text2")->text(), address);
+    QCOMPARE(text("titleEdit")->text(), title);
+    QCOMPARE(text("addressEdit")->text(), address);
 }
 
 void LinkEditorTest::saveWritesThreeKeysAndReloads() {
     f.start();
     openEditor(3);
     LinksWindow* before = f.links();
-    text("Text1")->setText("Web");
-    clickOn(option("Option1"));
-    QCOMPARE(text("Text2")->text(), "http://");
-    clickOn(f.child("Label13"));
+    text("titleEdit")->setText("Web");
+    clickOn(option("urlOption"));
+    QCOMPARE(text("addressEdit")->text(), "http://");
+    clickOn(f.child("saveCommand"));
     QVERIFY(f.messages.shown.isEmpty());
     QCOMPARE(LinksFixture::readConfig(),
              LinksFixture::defaultWith({{"No3T=\"[none]\"", "No3T=Web"},
@@ -185,14 +185,14 @@ void LinkEditorTest::saveWritesThreeKeysAndReloads() {
     QVERIFY(f.links() != before);
     QVERIFY(QTest::qWaitForWindowExposed(f.links()));
     QCOMPARE(f.links()->height(), 204);
-    QCOMPARE(f.child("lbl3")->text(), "Web");
+    QCOMPARE(f.child("slot3")->text(), "Web");
 
     // Saving a title with a line break keeps the file one line per key.
     openEditor(3);
-    text("Text1")->setText(QStringLiteral("a\r\nb"));
-    clickOn(option("Option2"));
-    text("Text2")->setText("xterm -e top");
-    clickOn(f.child("Label13"));
+    text("titleEdit")->setText(QStringLiteral("a\r\nb"));
+    clickOn(option("programOption"));
+    text("addressEdit")->setText("xterm -e top");
+    clickOn(f.child("saveCommand"));
     QCOMPARE(LinksFixture::readConfig(),
              LinksFixture::defaultWith({{"No3T=\"[none]\"", "No3T=a  b"},
                                         {"No3A=\"none\"", "No3A=xterm -e top"},
@@ -205,7 +205,7 @@ void LinkEditorTest::saveAcceptsPlaceholderTexts() {
     LinksFixture::writeConfig(file);
     f.start();
     openEditor(5);
-    clickOn(f.child("Label13"));
+    clickOn(f.child("saveCommand"));
     QVERIFY(f.messages.shown.isEmpty());
     QCOMPARE(LinksFixture::readConfig(), file + "No5T=[inside error]\r\nNo5A=[inside error]\r\n"
                                                 "No5S=Computer program\r\n");
@@ -216,17 +216,17 @@ void LinkEditorTest::saveWritesTheLastOpenedSlot() {
         {{"No5T=\"[none]\"", "No5T=Five"}, {"No5A=\"none\"", "No5A=/bin/five"}}));
     f.start();
     openEditor(3);
-    text("Text1")->setText("Typed for three");
+    text("titleEdit")->setText("Typed for three");
     openEditor(5);
-    QCOMPARE(f.child<CaptionFrame>("Frame2")->caption(), "Configuration for #5");
-    QCOMPARE(text("Text1")->text(), "Five");
-    text("Text1")->setText("Fünf");
-    clickOn(f.child("Label13"));
+    QCOMPARE(f.child<CaptionFrame>("editorFrame")->caption(), "Configuration for #5");
+    QCOMPARE(text("titleEdit")->text(), "Five");
+    text("titleEdit")->setText("Fünf");
+    clickOn(f.child("saveCommand"));
     QCOMPARE(LinksFixture::readConfig(),
              LinksFixture::defaultWith({{"No5T=\"[none]\"", "No5T=Fünf"},
                                         {"No5A=\"none\"", "No5A=/bin/five"},
                                         {"No5S=\"Computer program\"", "No5S=Computer program"}}));
-    QCOMPARE(f.child("lbl5")->text(), "Fünf");
+    QCOMPARE(f.child("slot5")->text(), "Fünf");
 }
 
 void LinkEditorTest::eraseKeepsTheType() {
@@ -236,22 +236,22 @@ void LinkEditorTest::eraseKeepsTheType() {
                                    {"No8S=\"Computer program\"", "No8S=URL"}}));
     f.start();
     openEditor(8);
-    clickOn(f.child("Label15"));
+    clickOn(f.child("eraseCommand"));
     QCOMPARE(LinksFixture::readConfig(),
              LinksFixture::defaultWith({{"No8T=\"[none]\"", "No8T=[none]"},
                                         {"No8A=\"none\"", "No8A=none"},
                                         {"No8S=\"Computer program\"", "No8S=URL"}}));
     QVERIFY(QTest::qWaitForWindowExposed(f.links()));
     QCOMPARE(f.links()->height(), 204);
-    QCOMPARE(f.child("lbl8")->text(), "[none]");
-    clickOn(f.child("lbl8"));
+    QCOMPARE(f.child("slot8")->text(), "[none]");
+    clickOn(f.child("slot8"));
     QVERIFY(f.shell.opened.isEmpty());
 
     openEditor(8);
-    QVERIFY(option("Option1")->isChecked());
-    QVERIFY(!f.child("lblBrowse")->isVisible());
-    QCOMPARE(text("Text1")->text(), "[none]");
-    QCOMPARE(text("Text2")->text(), "none");
+    QVERIFY(option("urlOption")->isChecked());
+    QVERIFY(!f.child("browseCommand")->isVisible());
+    QCOMPARE(text("titleEdit")->text(), "[none]");
+    QCOMPARE(text("addressEdit")->text(), "none");
 }
 
 void LinkEditorTest::cancelHidesAndDiscards() {
@@ -259,17 +259,17 @@ void LinkEditorTest::cancelHidesAndDiscards() {
     f.start();
     openEditor(2);
     LinksWindow* links = f.links();
-    text("Text1")->setText("Changed");
-    text("Text2")->setText("Changed too");
-    clickOn(f.child("Label14"));
+    text("titleEdit")->setText("Changed");
+    text("addressEdit")->setText("Changed too");
+    clickOn(f.child("cancelCommand"));
     QCOMPARE(links->height(), 204);
     QCOMPARE(f.links(), links);
-    QCOMPARE(text("Text1")->text(), "");
-    QCOMPARE(text("Text2")->text(), "/");
-    QCOMPARE(links->EditSlot, std::optional<qint16>(2));
+    QCOMPARE(text("titleEdit")->text(), "");
+    QCOMPARE(text("addressEdit")->text(), "/");
+    QCOMPARE(f.child<LinkEditor>("editorFrame")->slot(), std::optional<int>(2));
     openEditor(2);
-    QCOMPARE(text("Text1")->text(), "Two");
-    QCOMPARE(text("Text2")->text(), "none");
+    QCOMPARE(text("titleEdit")->text(), "Two");
+    QCOMPARE(text("addressEdit")->text(), "none");
     QCOMPARE(LinksFixture::readConfig(),
              LinksFixture::defaultWith({{"No2T=\"[none]\"", "No2T=Two"}}));
 }
@@ -277,7 +277,7 @@ void LinkEditorTest::cancelHidesAndDiscards() {
 void LinkEditorTest::browse() {
     f.start();
     openEditor(1);
-    CommandLabel* browse = f.child("lblBrowse");
+    CommandLabel* browse = f.child("browseCommand");
 
     f.files.next = {FileDialog::Result::Chosen, QStringLiteral("/opt/app/run me")};
     clickOn(browse);
@@ -287,21 +287,21 @@ void LinkEditorTest::browse() {
     QCOMPARE(f.files.lastFilters[1].description, "Applications (*.exe)");
     QCOMPARE(f.files.lastFilters[1].pattern, "*.exe");
     QCOMPARE(f.files.lastFilters[2].description, "Batch Files (*.bat)");
-    QCOMPARE(text("Text2")->text(), "/opt/app/run me");
+    QCOMPARE(text("addressEdit")->text(), "/opt/app/run me");
 
     // A cancel brings back the file name the dialog reported last.
-    text("Text2")->setText("typed");
+    text("addressEdit")->setText("typed");
     f.files.next = {FileDialog::Result::Cancelled, QString()};
     clickOn(browse);
-    QCOMPARE(text("Text2")->text(), "/opt/app/run me");
+    QCOMPARE(text("addressEdit")->text(), "/opt/app/run me");
 
     f.files.next = {FileDialog::Result::Failed, QString()};
-    text("Text2")->setText("typed");
+    text("addressEdit")->setText("typed");
     clickOn(browse);
     QCOMPARE(f.messages.shown.size(), 1);
     QCOMPARE(f.messages.shown[0].caption, "Error");
     QCOMPARE(f.messages.shown[0].text, "An inside error");
-    QCOMPARE(text("Text2")->text(), "typed");
+    QCOMPARE(text("addressEdit")->text(), "typed");
     QCOMPARE(f.links()->height(), 372);
 }
 
@@ -316,25 +316,25 @@ void LinkEditorTest::commandHighlights() {
         return image.pixelColor(l->mapTo(links, QPoint(1, 1)));
     };
     const QColor green(0, 192, 0), pale(255, 255, 192);
-    for (const char* name : {"lblBrowse", "Label13", "Label14", "Label15"})
+    for (const char* name : {"browseCommand", "saveCommand", "cancelCommand", "eraseCommand"})
         QCOMPARE(background(name), green);
 
-    moveOnto(f.child("Label13"));
-    QCOMPARE(background("Label13"), pale);
-    QCOMPARE(f.child("Label13")->textColor(), green);
-    moveOnto(f.child("lblBrowse"));
+    moveOnto(f.child("saveCommand"));
+    QCOMPARE(background("saveCommand"), pale);
+    QCOMPARE(f.child("saveCommand")->textColor(), green);
+    moveOnto(f.child("browseCommand"));
     // Commands only go back to normal over the frame's background.
-    QCOMPARE(background("Label13"), pale);
-    QCOMPARE(background("lblBrowse"), pale);
-    moveOnto(text("Text1"));
-    moveOnto(option("Option2"));
-    QCOMPARE(background("Label13"), pale);
-    moveOnto(f.child<QWidget>("Frame2"), {100, 145});
-    for (const char* name : {"lblBrowse", "Label13", "Label14", "Label15"})
+    QCOMPARE(background("saveCommand"), pale);
+    QCOMPARE(background("browseCommand"), pale);
+    moveOnto(text("titleEdit"));
+    moveOnto(option("programOption"));
+    QCOMPARE(background("saveCommand"), pale);
+    moveOnto(f.child<QWidget>("editorFrame"), {100, 145});
+    for (const char* name : {"browseCommand", "saveCommand", "cancelCommand", "eraseCommand"})
         QCOMPARE(background(name), green);
-    moveOnto(f.child("Label14"));
-    QCOMPARE(background("Label14"), pale);
-    QCOMPARE(background("Label13"), green);
+    moveOnto(f.child("cancelCommand"));
+    QCOMPARE(background("cancelCommand"), pale);
+    QCOMPARE(background("saveCommand"), green);
 }
 
 QTEST_MAIN(LinkEditorTest)

@@ -1,8 +1,8 @@
 #include "FaultInjection.h"
 #include "LinksTestSupport.h"
 
-#include "platform/Fonts.h"
-#include "platform/Twips.h"
+#include "widgets/Fonts.h"
+#include "widgets/Twips.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -156,16 +156,16 @@ void LinksFileFaultsTest::cleanup() {
 }
 
 void LinksFileFaultsTest::openEditor(int slot) {
-    const QByteArray edit = "lbl" + QByteArray::number(slot) + QByteArray::number(slot);
+    const QByteArray edit = "editCommand" + QByteArray::number(slot);
     clickOn(f.child(edit.constData()));
 }
 
 void LinksFileFaultsTest::saveSlot3() {
     openEditor(3);
-    text("Text1")->setText(QStringLiteral("New title"));
-    clickOn(f.child<QRadioButton>("Option2"));
-    text("Text2")->setText(QStringLiteral("/new prog"));
-    clickOn(f.child("Label13"));
+    text("titleEdit")->setText(QStringLiteral("New title"));
+    clickOn(f.child<QRadioButton>("programOption"));
+    text("addressEdit")->setText(QStringLiteral("/new prog"));
+    clickOn(f.child("saveCommand"));
 }
 
 void LinksFileFaultsTest::badFile_data() {
@@ -351,7 +351,7 @@ void LinksFileFaultsTest::badFile() {
     f.start();
     QVERIFY(f.openLinks());
 
-    CommandLabel* first = f.child("lbl1");
+    CommandLabel* first = f.child("slot1");
     clickOn(first);
     const int launches = int(f.shell.opened.size() + f.shell.started.size());
     QCOMPARE(launches, first->text() == "[none]" ? 0 : 1);
@@ -378,7 +378,7 @@ void LinksFileFaultsTest::badFile() {
     QCOMPARE(stateNow(), writable ? saved : before);
     if (writable) {
         // The reload shows what the file holds.
-        QCOMPARE(f.child("lbl3")->text(), QStringLiteral("New title"));
+        QCOMPARE(f.child("slot3")->text(), QStringLiteral("New title"));
         openEditor(3);
     } else {
         // A failed Save says why and keeps the editor open with what was typed.
@@ -388,11 +388,11 @@ void LinksFileFaultsTest::badFile() {
                      f.messages.shown.last().text.contains(configFolder()),
                  qPrintable(f.messages.shown.last().text));
         QCOMPARE(f.links()->height(), Twips::toPx(LinksWindow::ExpandedHeight));
-        QCOMPARE(text("Text1")->text(), QStringLiteral("New title"));
-        QCOMPARE(text("Text2")->text(), QStringLiteral("/new prog"));
+        QCOMPARE(text("titleEdit")->text(), QStringLiteral("New title"));
+        QCOMPARE(text("addressEdit")->text(), QStringLiteral("/new prog"));
     }
-    QCOMPARE(text("Text1")->text().size() <= 254, true);
-    clickOn(f.child("Label15"));
+    QCOMPARE(text("titleEdit")->text().size() <= 254, true);
+    clickOn(f.child("eraseCommand"));
     QVERIFY(f.links());
     QVERIFY(QTest::qWaitForWindowExposed(f.links()));
     QCOMPARE(stateNow(), writable ? erased : before);
@@ -475,17 +475,17 @@ void LinksFileFaultsTest::changedByAnotherProgram() {
         otherProgram();
     openEditor(3);
     // Nothing read at load is kept: the editor reads the file as it is now.
-    QCOMPARE(text("Text1")->text(), shownTitle);
+    QCOMPARE(text("titleEdit")->text(), shownTitle);
     if (!beforeEdit)
         otherProgram();
-    text("Text1")->setText(QStringLiteral("New title"));
-    text("Text2")->setText(QStringLiteral("/new prog"));
-    clickOn(f.child("Label13"));
+    text("titleEdit")->setText(QStringLiteral("New title"));
+    text("addressEdit")->setText(QStringLiteral("/new prog"));
+    clickOn(f.child("saveCommand"));
 
     QCOMPARE(LinksFixture::readConfig(), saved);
     QVERIFY(f.messages.shown.isEmpty());
-    QCOMPARE(f.child("lbl3")->text(), "New title");
-    QCOMPARE(f.child("lbl5")->text(), change == Delete ? "[none]" : "Theirs");
+    QCOMPARE(f.child("slot3")->text(), "New title");
+    QCOMPARE(f.child("slot5")->text(), change == Delete ? "[none]" : "Theirs");
 }
 
 // What is saved is what shows, what runs, and what the editor shows again: the boxes take no
@@ -495,22 +495,22 @@ void LinksFileFaultsTest::longCommandSavedAsShown() {
     f.start();
     QVERIFY(f.openLinks());
     openEditor(3);
-    clickOn(f.child<QRadioButton>("Option2"));
-    text("Text1")->clear();
-    QTest::keyClicks(text("Text1"), QString(300, 'T'));
-    text("Text2")->clear();
-    QTest::keyClicks(text("Text2"), command);
+    clickOn(f.child<QRadioButton>("programOption"));
+    text("titleEdit")->clear();
+    QTest::keyClicks(text("titleEdit"), QString(300, 'T'));
+    text("addressEdit")->clear();
+    QTest::keyClicks(text("addressEdit"), command);
     const QString title(LinkStore::maxValueLength, 'T');
-    QCOMPARE(text("Text1")->text(), title);
-    QCOMPARE(text("Text2")->text(), command.first(LinkStore::maxValueLength));
-    clickOn(f.child("Label13"));
+    QCOMPARE(text("titleEdit")->text(), title);
+    QCOMPARE(text("addressEdit")->text(), command.first(LinkStore::maxValueLength));
+    clickOn(f.child("saveCommand"));
 
-    QCOMPARE(f.child("lbl3")->text(), title);
-    clickOn(f.child("lbl3"));
+    QCOMPARE(f.child("slot3")->text(), title);
+    clickOn(f.child("slot3"));
     QCOMPARE(f.shell.started, QStringList{command.first(LinkStore::maxValueLength)});
     openEditor(3);
-    QCOMPARE(text("Text1")->text(), title);
-    QCOMPARE(text("Text2")->text(), f.shell.started.first());
+    QCOMPARE(text("titleEdit")->text(), title);
+    QCOMPARE(text("addressEdit")->text(), f.shell.started.first());
 }
 
 namespace {
@@ -523,8 +523,8 @@ int writeSlot7(const QString& path) {
     int n = 0;
     for (;; ++n) {
         const QString title = QStringLiteral("Other %1").arg(n);
-        if (!LinkStore::WriteIniKeys(path, LinkStore::configSection,
-                                     {{"No7T", title}, {"No7A", "/other"}, {"No7S", "URL"}}))
+        if (!LinkStore::writeValues(path, LinkStore::configSection,
+                                    {{"No7T", title}, {"No7A", "/other"}, {"No7S", "URL"}}))
             return 1;
         pollfd input{0, POLLIN, 0};
         char byte = 0;
@@ -548,9 +548,9 @@ void LinksFileFaultsTest::twoProcessesSaveTwoSlots() {
 
     for (int n = 0; n < 20; ++n) {
         openEditor(3);
-        text("Text1")->setText(QStringLiteral("Mine %1").arg(n));
-        text("Text2")->setText(QStringLiteral("/mine"));
-        clickOn(f.child("Label13"));
+        text("titleEdit")->setText(QStringLiteral("Mine %1").arg(n));
+        text("addressEdit")->setText(QStringLiteral("/mine"));
+        clickOn(f.child("saveCommand"));
     }
     other.closeWriteChannel();
     QVERIFY(other.waitForFinished(20000));
@@ -559,8 +559,8 @@ void LinksFileFaultsTest::twoProcessesSaveTwoSlots() {
 
     QVERIFY(f.messages.shown.isEmpty());
     const QString path = LinksFixture::configPath();
-    QCOMPARE(LinkStore::ReadIni(path, LinkStore::configSection, "No3T", "-"), "Mine 19");
-    QCOMPARE(LinkStore::ReadIni(path, LinkStore::configSection, "No7T", "-"), "Other " + last);
+    QCOMPARE(LinkStore::readValue(path, LinkStore::configSection, "No3T", "-"), "Mine 19");
+    QCOMPARE(LinkStore::readValue(path, LinkStore::configSection, "No7T", "-"), "Other " + last);
 }
 
 // With no home there is no place for the file: the window says so and shows no links.
@@ -571,7 +571,7 @@ void LinksFileFaultsTest::noHome() {
     LinksWindow* links = f.openLinks();
     qputenv("HOME", home);
     QVERIFY(links);
-    QCOMPARE(f.child("lbl1")->text(), "[inside error]");
+    QCOMPARE(f.child("slot1")->text(), "[inside error]");
     QCOMPARE(f.messages.shown.size(), 1);
     QVERIFY(f.messages.shown.first().text.startsWith("Could not create the settings file: "));
 }

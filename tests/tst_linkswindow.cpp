@@ -1,6 +1,6 @@
 #include "LinksTestSupport.h"
 
-#include "platform/Fonts.h"
+#include "widgets/Fonts.h"
 
 #include <QImage>
 #include <QLineEdit>
@@ -61,13 +61,14 @@ QColor LinksWindowTest::pixelAt(QWidget* widget, QPoint at) const {
 
 void LinksWindowTest::loadCreatesStoreAndShowsEmptySlots() {
     f.start();
-    f.clock->companions().showAbout();
+    f.companions->showAbout();
+    QVERIFY(!LinkStore::isSettingsFileThere());
     QVERIFY(f.openLinks());
-    QVERIFY(!f.clock->companions().aboutBox());
+    QVERIFY(!f.companions->aboutBox());
+    QVERIFY(LinkStore::isSettingsFileThere());
     QCOMPARE(LinksFixture::readConfig(), LinksFixture::defaultText());
-    QCOMPARE(f.links()->Exist, qint16(0));
     for (int n = 1; n <= 10; ++n) {
-        CommandLabel* slot = f.child(qPrintable(QStringLiteral("lbl%1").arg(n)));
+        CommandLabel* slot = f.child(qPrintable(QStringLiteral("slot%1").arg(n)));
         QCOMPARE(slot->text(), "[none]");
         // Empty slots never underline.
         moveOnto(slot);
@@ -76,8 +77,7 @@ void LinksWindowTest::loadCreatesStoreAndShowsEmptySlots() {
     QVERIFY(f.messages.shown.isEmpty());
 
     // A second load finds the file and leaves it alone.
-    f.clock->companions().reloadLinks();
-    QCOMPARE(f.links()->Exist, qint16(1));
+    f.companions->reloadLinks();
     QCOMPARE(LinksFixture::readConfig(), LinksFixture::defaultText());
 }
 
@@ -88,10 +88,10 @@ void LinksWindowTest::loadShowsStoredTitles() {
     LinksFixture::writeConfig(text);
     f.start();
     QVERIFY(f.openLinks());
-    QCOMPARE(f.child("lbl1")->text(), "Mail");
-    QCOMPARE(f.child("lbl4")->text(), "[inside error]");
-    QCOMPARE(f.child("lbl10")->text(), "Ten");
-    QCOMPARE(f.child("lbl5")->text(), "[none]");
+    QCOMPARE(f.child("slot1")->text(), "Mail");
+    QCOMPARE(f.child("slot4")->text(), "[inside error]");
+    QCOMPARE(f.child("slot10")->text(), "Ten");
+    QCOMPARE(f.child("slot5")->text(), "[none]");
     QCOMPARE(LinksFixture::readConfig(), text);
 }
 
@@ -103,8 +103,8 @@ void LinksWindowTest::loadWithUnwritableStoreStillOpens() {
     QCOMPARE(f.messages.shown.size(), 1);
     QCOMPARE(f.messages.shown[0].caption, "Error");
     QVERIFY(f.messages.shown[0].text.contains(LinksFixture::configPath()));
-    QCOMPARE(f.child("lbl1")->text(), "[inside error]");
-    QCOMPARE(f.child("lbl10")->text(), "[inside error]");
+    QCOMPARE(f.child("slot1")->text(), "[inside error]");
+    QCOMPARE(f.child("slot10")->text(), "[inside error]");
     QVERIFY(QFileInfo(LinksFixture::configPath()).isDir());
 }
 
@@ -120,7 +120,7 @@ void LinksWindowTest::windowSizeAndBorder() {
     QCOMPARE(pixelAt(links, {110, 198}), QColor(0, 128, 0));
     QCOMPARE(pixelAt(links, {216, 100}), QColor(0, 128, 0));
     // The editor lies below the bottom edge.
-    QVERIFY(f.child<QWidget>("Frame2")->geometry().top() >= links->height());
+    QVERIFY(f.child<QWidget>("editorFrame")->geometry().top() >= links->height());
 }
 
 void LinksWindowTest::docksBesideClock() {
@@ -178,8 +178,8 @@ void LinksWindowTest::nothingPolls() {
         QVERIFY(!timer->isActive());
 
     // The address box is held at 255 twips, at once after any resize.
-    clickOn(f.child("lbl11"));
-    auto* box = f.child<QLineEdit>("Text2");
+    clickOn(f.child("editCommand1"));
+    auto* box = f.child<QLineEdit>("addressEdit");
     QVERIFY(box->isVisible());
     QCOMPARE(box->height(), 17);
     box->resize(box->width(), 40);
@@ -193,17 +193,17 @@ void LinksWindowTest::tooltipsFollowTitles() {
     f.start();
     QVERIFY(f.openLinks());
     // With the captions, before any event is processed.
-    QCOMPARE(f.child("lbl1")->toolTip(), "click edit to modify");
-    QCOMPARE(f.child("lbl2")->toolTip(), "Run Editor");
-    QCOMPARE(f.child("lbl4")->toolTip(), "Run [inside error]");
+    QCOMPARE(f.child("slot1")->toolTip(), "click edit to modify");
+    QCOMPARE(f.child("slot2")->toolTip(), "Run Editor");
+    QCOMPARE(f.child("slot4")->toolTip(), "Run [inside error]");
 
     // A saved title reloads the window with the new caption and tip.
-    clickOn(f.child("lbl22"));
-    f.child<QLineEdit>("Text1")->setText("Notes <b>x</b>");
-    f.child<QLineEdit>("Text2")->setText("/bin/true");
-    clickOn(f.child("Label13"));
-    QCOMPARE(f.child("lbl2")->text(), "Notes <b>x</b>");
-    QCOMPARE(f.child("lbl2")->toolTip(),
+    clickOn(f.child("editCommand2"));
+    f.child<QLineEdit>("titleEdit")->setText("Notes <b>x</b>");
+    f.child<QLineEdit>("addressEdit")->setText("/bin/true");
+    clickOn(f.child("saveCommand"));
+    QCOMPARE(f.child("slot2")->text(), "Notes <b>x</b>");
+    QCOMPARE(f.child("slot2")->toolTip(),
              Qt::convertFromPlainText("Run Notes <b>x</b>", Qt::WhiteSpaceNoWrap));
 }
 
@@ -217,32 +217,32 @@ void LinksWindowTest::slotUnderlineFollowsPointer() {
     auto underlined = [this] {
         QStringList names;
         for (int n = 1; n <= 10; ++n) {
-            CommandLabel* l = f.child(qPrintable(QStringLiteral("lbl%1").arg(n)));
+            CommandLabel* l = f.child(qPrintable(QStringLiteral("slot%1").arg(n)));
             if (l->isUnderlined())
                 names << l->objectName();
         }
         return names;
     };
 
-    moveOnto(f.child("lbl3"));
-    QCOMPARE(underlined(), QStringList{"lbl3"});
-    moveOnto(f.child("lbl4"));
-    QCOMPARE(underlined(), QStringList{"lbl4"});
+    moveOnto(f.child("slot3"));
+    QCOMPARE(underlined(), QStringList{"slot3"});
+    moveOnto(f.child("slot4"));
+    QCOMPARE(underlined(), QStringList{"slot4"});
     // The "Edit" label, the row number and the close command leave it as it is.
-    moveOnto(f.child("lbl44"));
-    moveOnto(f.child("Label4"));
-    moveOnto(f.child("lblClose"));
-    QCOMPARE(underlined(), QStringList{"lbl4"});
+    moveOnto(f.child("editCommand4"));
+    moveOnto(f.child("rowNumber4"));
+    moveOnto(f.child("closeCommand"));
+    QCOMPARE(underlined(), QStringList{"slot4"});
     // A slot with a missing title is a link too.
-    moveOnto(f.child("lbl6"));
-    QCOMPARE(underlined(), QStringList{"lbl6"});
+    moveOnto(f.child("slot6"));
+    QCOMPARE(underlined(), QStringList{"slot6"});
     // An empty slot clears the others.
-    moveOnto(f.child("lbl5"));
+    moveOnto(f.child("slot5"));
     QCOMPARE(underlined(), QStringList{});
-    moveOnto(f.child("lbl3"));
-    QCOMPARE(underlined(), QStringList{"lbl3"});
+    moveOnto(f.child("slot3"));
+    QCOMPARE(underlined(), QStringList{"slot3"});
     // The frame's own background clears it.
-    moveOnto(f.child<QWidget>("Frame1"), {100, 185});
+    moveOnto(f.child<QWidget>("linksFrame"), {100, 185});
     QCOMPARE(underlined(), QStringList{});
 }
 
@@ -250,7 +250,7 @@ void LinksWindowTest::closeCommandLook() {
     f.start();
     LinksWindow* links = f.openLinks();
     QVERIFY(links);
-    CommandLabel* close = f.child("lblClose");
+    CommandLabel* close = f.child("closeCommand");
     auto textPixels = [&](const QColor& color) {
         QImage image(links->size(), QImage::Format_RGB32);
         links->render(&image);
@@ -269,7 +269,7 @@ void LinksWindowTest::closeCommandLook() {
     QCOMPARE(textPixels(white), 0);
     QVERIFY(textPixels(highlighted) > 0);
     // Frame background does not restore it; the window's own margin does.
-    moveOnto(f.child<QWidget>("Frame1"), {100, 185});
+    moveOnto(f.child<QWidget>("linksFrame"), {100, 185});
     QCOMPARE(close->textColor(), highlighted);
     moveOnto(links, {3, 100});
     QCOMPARE(close->textColor(), white);
@@ -279,9 +279,9 @@ void LinksWindowTest::closeCommandLook() {
 void LinksWindowTest::closeCommandUnloads() {
     f.start();
     QVERIFY(f.openLinks());
-    clickOn(f.child("lbl11"));
+    clickOn(f.child("editCommand1"));
     QCOMPARE(f.links()->height(), 372);
-    clickOn(f.child("lblClose"));
+    clickOn(f.child("closeCommand"));
     QVERIFY(!f.links());
     // Reopening starts with the editor hidden.
     QVERIFY(f.openLinks());
@@ -349,13 +349,13 @@ void LinksWindowTest::launching() {
 
     f.start();
     QVERIFY(f.openLinks());
-    clickOn(f.child("lbl7"));
+    clickOn(f.child("slot7"));
     QCOMPARE(f.shell.opened, opened);
     QCOMPARE(f.shell.started, started);
     QVERIFY(f.messages.shown.isEmpty());
     // Slots around it stay empty and start nothing.
-    clickOn(f.child("lbl6"));
-    clickOn(f.child("lbl8"));
+    clickOn(f.child("slot6"));
+    clickOn(f.child("slot8"));
     QCOMPARE(f.shell.opened.size() + f.shell.started.size(), opened.size() + started.size());
 }
 
@@ -365,7 +365,7 @@ void LinksWindowTest::programThatCannotStartIsReported() {
     f.shell.startSucceeds = false;
     f.start();
     QVERIFY(f.openLinks());
-    clickOn(f.child("lbl1"));
+    clickOn(f.child("slot1"));
     QCOMPARE(f.shell.started, QStringList{"no-such-program --x"});
     QCOMPARE(f.messages.shown.size(), 1);
     QCOMPARE(f.messages.shown[0].caption, "Error");

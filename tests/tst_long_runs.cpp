@@ -3,8 +3,8 @@
 #include "clock/GlyphStore.h"
 #include "clock/Stopwatch.h"
 #include "fakes/FakeServices.h"
-#include "platform/CommandLabel.h"
-#include "platform/Fonts.h"
+#include "widgets/CommandLabel.h"
+#include "widgets/Fonts.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -55,17 +55,17 @@ void LongRunsTest::stopwatchCountsAMillionSeconds() {
     clock.show();
     QVERIFY(QTest::qWaitForWindowExposed(&clock));
     QTest::mouseClick(&clock, Qt::LeftButton, {}, QPoint(5, 5)); // unfold
-    auto* Label4 = clock.findChild<CommandLabel*>(QStringLiteral("Label4"));
+    auto* startCommand = clock.findChild<CommandLabel*>(QStringLiteral("startCommand"));
     auto* stopwatch = clock.findChild<Stopwatch*>();
-    QVERIFY(Label4 && stopwatch);
-    emit Label4->clicked();
+    QVERIFY(startCommand && stopwatch);
+    emit startCommand->clicked();
     // Ticks come from here, each a second later on the stand-in clock.
-    clock.findChild<QTimer*>(QStringLiteral("Timer3"))->stop();
+    clock.findChild<QTimer*>(QStringLiteral("stopwatchTimer"))->stop();
 
     auto readout = [&] {
-        return clock.findChild<CommandLabel*>(QStringLiteral("lblH"))->text() + ':' +
-               clock.findChild<CommandLabel*>(QStringLiteral("lblM"))->text() + ':' +
-               clock.findChild<CommandLabel*>(QStringLiteral("lblS"))->text();
+        return clock.findChild<CommandLabel*>(QStringLiteral("hoursReadout"))->text() + ':' +
+               clock.findChild<CommandLabel*>(QStringLiteral("minutesReadout"))->text() + ':' +
+               clock.findChild<CommandLabel*>(QStringLiteral("secondsReadout"))->text();
     };
     QElapsedTimer timer;
     timer.start();
@@ -81,7 +81,7 @@ void LongRunsTest::stopwatchCountsAMillionSeconds() {
     }
     QCOMPARE(readout(), "277:46:40");
     QCOMPARE(fakes.sound.played.size(), 277);
-    QCOMPARE(Label4->text(), "Stop");
+    QCOMPARE(startCommand->text(), "Stop");
     QVERIFY2(timer.elapsed() < 15000, qPrintable(QString::number(timer.elapsed())));
 }
 
@@ -117,7 +117,7 @@ void LongRunsTest::clockMemoryStaysFlat() {
     auto ticks = [&](int from, int to) {
         for (int i = from; i < to; ++i) {
             fakes.time.text = textFor(i);
-            QMetaObject::invokeMethod(&clock, "onTimer1Tick");
+            QMetaObject::invokeMethod(&clock, "showTime");
             if (i % 10 == 0)
                 QCoreApplication::processEvents(); // paints the cells
         }
@@ -144,15 +144,15 @@ void LongRunsTest::clockMemoryStaysFlat() {
 
     // Still showing the time it is told.
     fakes.time.text = QStringLiteral("10:42:07 AM");
-    QMetaObject::invokeMethod(&clock, "onTimer1Tick");
+    QMetaObject::invokeMethod(&clock, "showTime");
     const GlyphStore& glyphs = GlyphStore::instance();
     auto cell = [&](const char* name) {
         return clock.findChild<GlyphCell*>(QLatin1String(name))->glyph();
     };
-    QCOMPARE(cell("hour"), &glyphs.digit(1));
-    QCOMPARE(cell("hour1"), &glyphs.digit(0));
-    QCOMPARE(cell("min"), &glyphs.digit(4));
-    QCOMPARE(cell("min2"), &glyphs.digit(2));
+    QCOMPARE(cell("hourTens"), &glyphs.digit(1));
+    QCOMPARE(cell("hourUnits"), &glyphs.digit(0));
+    QCOMPARE(cell("minuteTens"), &glyphs.digit(4));
+    QCOMPARE(cell("minuteUnits"), &glyphs.digit(2));
 }
 
 QTEST_MAIN(LongRunsTest)

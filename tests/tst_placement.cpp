@@ -2,10 +2,10 @@
 // side with the right-hand one primary.
 #include "LinksTestSupport.h"
 #include "about/AboutBox.h"
-#include "clock/DockPosition.h"
 #include "platform/DialogPlacement.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
+#include "widgets/DockPosition.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -53,6 +53,7 @@ private slots:
     void init() {
         f = std::make_unique<LinksFixture>();
         f->clock = std::make_unique<ClockWindow>(f->services());
+        f->companions = std::make_unique<CompanionWindows>(*f->clock, f->services());
         QVERIFY(QTest::qWaitForWindowExposed(f->clock.get()));
     }
     void cleanup() { f.reset(); }
@@ -97,11 +98,11 @@ private slots:
         unfold();
         // Right edge of the right-hand screen: the windows dock on the clock's left.
         clock().move(2048 - 88 - 5, 0);
-        f->clock->companions().showLinks();
-        LinksWindow* links = f->clock->companions().linksWindow();
+        f->companions->showLinks();
+        LinksWindow* links = f->companions->linksWindow();
         QVERIFY(rightScreen.contains(links->frameGeometry()));
         QVERIFY(!links->frameGeometry().intersects(clock().frameGeometry()));
-        links->Bigger(3);
+        links->openEditor(3);
         QVERIFY(rightScreen.contains(links->frameGeometry()));
 
         // Following the clock to the right edge of the left-hand screen, and down low.
@@ -109,8 +110,8 @@ private slots:
         QVERIFY(leftScreen.contains(links->frameGeometry()));
         QVERIFY(!links->frameGeometry().intersects(clock().frameGeometry()));
 
-        f->clock->companions().showAbout();
-        AboutBox* about = f->clock->companions().aboutBox();
+        f->companions->showAbout();
+        AboutBox* about = f->companions->aboutBox();
         QVERIFY(leftScreen.contains(about->frameGeometry()));
         QVERIFY(!about->frameGeometry().intersects(clock().frameGeometry()));
     }
@@ -154,8 +155,8 @@ private slots:
         QVERIFY(!mixerBox.intersects(clock().frameGeometry()));
 
         unfold();
-        f->clock->companions().showLinks();
-        LinksWindow* links = f->clock->companions().linksWindow();
+        f->companions->showLinks();
+        LinksWindow* links = f->companions->linksWindow();
         const QRect errorBox = nextModalFrame([&] {
             messages.showError(links, QStringLiteral("Error"),
                                QStringLiteral("Could not start the program \"/nowhere/at all\"."));

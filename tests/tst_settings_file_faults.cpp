@@ -130,7 +130,7 @@ private slots:
 
         {
             const FileSizeLimit full{rlim_t(limit)};
-            LinkStore::WriteIni(path(), section, QStringLiteral("No1T"), value);
+            LinkStore::writeValue(path(), section, QStringLiteral("No1T"), value);
         }
 
         const QByteArray after = get(path());
@@ -139,7 +139,7 @@ private slots:
         else
             QCOMPARE(after, before);
         QCOMPARE(leftovers(), QStringList());
-        QCOMPARE(LinkStore::ReadIni(path(), section, QStringLiteral("No2T"), "x"), "[none]");
+        QCOMPARE(LinkStore::readValue(path(), section, QStringLiteral("No2T"), "x"), "[none]");
     }
 
     void diskFullWhileCreatingTheDefaultFile_data() {
@@ -253,20 +253,20 @@ private slots:
 
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(LinkStore::ReadIni(path(), section, readKey, "dflt"), expected);
+        QCOMPARE(LinkStore::readValue(path(), section, readKey, "dflt"), expected);
         const qint64 readTime = timer.restart();
 
         const QString written = QStringLiteral("written \"value\"");
-        LinkStore::WriteIni(path(), section, writeKey, written);
+        LinkStore::writeValue(path(), section, writeKey, written);
         const qint64 writeTime = timer.elapsed();
         if (readTime + writeTime > 200)
             qInfo("read %lld ms, write %lld ms", readTime, writeTime);
 
         const QByteArray after = get(path());
         QVERIFY(onlyOneLineChanged(content, after));
-        QCOMPARE(LinkStore::ReadIni(path(), section, writeKey, "dflt"), written);
+        QCOMPARE(LinkStore::readValue(path(), section, writeKey, "dflt"), written);
         if (writeKey.compare(readKey, Qt::CaseInsensitive) != 0)
-            QCOMPARE(LinkStore::ReadIni(path(), section, readKey, "dflt"), expected);
+            QCOMPARE(LinkStore::readValue(path(), section, readKey, "dflt"), expected);
         QCOMPARE(leftovers(), QStringList());
     }
 };

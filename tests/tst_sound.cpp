@@ -1,7 +1,7 @@
 #include "clock/ClockWindow.h"
 #include "fakes/FakeServices.h"
-#include "platform/CommandLabel.h"
 #include "platform/Mixer.h"
+#include "widgets/CommandLabel.h"
 
 #include <QTest>
 
@@ -33,7 +33,7 @@ void showUnfolded(ClockWindow& clock) {
 }
 
 QString state(ClockWindow& clock) {
-    return clock.findChild<CommandLabel*>(QStringLiteral("OfforOn"))->text();
+    return clock.findChild<CommandLabel*>(QStringLiteral("soundState"))->text();
 }
 
 } // namespace
@@ -52,11 +52,11 @@ void SoundTest::soundClicksSwitchTheVolume() {
     ClockWindow clock(fakes.services());
     showUnfolded(clock);
 
-    click(clock, "Label2");
+    click(clock, "soundCommand");
     QCOMPARE(state(clock), QStringLiteral("Off"));
-    click(clock, "Label2");
+    click(clock, "soundCommand");
     QCOMPARE(state(clock), QStringLiteral("On"));
-    click(clock, "Label2");
+    click(clock, "soundCommand");
     QCOMPARE(fakes.mixer.writes, (QList<quint32>{65534, 0, 65534, 0}));
     QCOMPARE(fakes.mixer.opens, 1);
 }
@@ -65,7 +65,7 @@ void SoundTest::stateLabelClickDoesNothing() {
     FakeServices fakes;
     ClockWindow clock(fakes.services());
     showUnfolded(clock);
-    click(clock, "OfforOn");
+    click(clock, "soundState");
     QCOMPARE(state(clock), QStringLiteral("On"));
     QCOMPARE(fakes.mixer.writes.size(), 1);
 }
@@ -91,9 +91,9 @@ void SoundTest::noMixer() {
         QCOMPARE(fakes.messages.shown.first().caption, QStringLiteral("Volume Control"));
         QCOMPARE(fakes.messages.shown.first().text, QStringLiteral("Could not open the mixer."));
     }
-    click(clock, "Label2");
+    click(clock, "soundCommand");
     QCOMPARE(state(clock), QStringLiteral("Off"));
-    click(clock, "Label2");
+    click(clock, "soundCommand");
     QCOMPARE(state(clock), QStringLiteral("On"));
     QVERIFY(fakes.mixer.writes.isEmpty());
     QCOMPARE(fakes.messages.shown.size(), messages);

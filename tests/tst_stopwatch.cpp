@@ -1,7 +1,7 @@
 #include "clock/ClockWindow.h"
 #include "clock/Stopwatch.h"
 #include "fakes/FakeServices.h"
-#include "platform/CommandLabel.h"
+#include "widgets/CommandLabel.h"
 
 #include <QFileInfo>
 #include <QTest>
@@ -9,20 +9,26 @@
 
 // The stopwatch on labels of its own, with a clock the test moves.
 struct Bench {
-    CommandLabel Label4, Label5, lblH, lblM, lblS;
-    QTimer Timer3;
+    CommandLabel startCommand, pauseCommand, hoursReadout, minutesReadout, secondsReadout;
+    QTimer stopwatchTimer;
     FakeSoundPlayer sound;
     FakeUptimeClock clock;
-    Stopwatch stopwatch{{&Label4, &Label5, &lblH, &lblM, &lblS, &Timer3}, sound, clock, nullptr};
+    Stopwatch stopwatch{{&startCommand, &pauseCommand, &hoursReadout, &minutesReadout,
+                         &secondsReadout, &stopwatchTimer},
+                        sound,
+                        clock,
+                        nullptr};
 
     Bench() {
-        Label4.setText(QStringLiteral("Start"));
-        Label5.setText(QStringLiteral("Pause"));
-        Label5.setEnabled(false);
-        for (CommandLabel* l : {&lblH, &lblM, &lblS})
+        startCommand.setText(QStringLiteral("Start"));
+        pauseCommand.setText(QStringLiteral("Pause"));
+        pauseCommand.setEnabled(false);
+        for (CommandLabel* l : {&hoursReadout, &minutesReadout, &secondsReadout})
             l->setText(QStringLiteral("00"));
     }
-    QString readout() const { return lblH.text() + ':' + lblM.text() + ':' + lblS.text(); }
+    QString readout() const {
+        return hoursReadout.text() + ':' + minutesReadout.text() + ':' + secondsReadout.text();
+    }
     // Lets time pass, then delivers the tick the timer would.
     void after(qint64 msecs) {
         clock.now += msecs;
@@ -30,9 +36,9 @@ struct Bench {
     }
     // The next tick is due just after the next whole second of the count.
     void expectNextTickIn(int fromMs, int toMs) {
-        QVERIFY(Timer3.isActive());
-        QVERIFY2(Timer3.remainingTime() > fromMs && Timer3.remainingTime() <= toMs,
-                 qPrintable(QString::number(Timer3.remainingTime())));
+        QVERIFY(stopwatchTimer.isActive());
+        QVERIFY2(stopwatchTimer.remainingTime() > fromMs && stopwatchTimer.remainingTime() <= toMs,
+                 qPrintable(QString::number(stopwatchTimer.remainingTime())));
     }
 };
 
@@ -104,24 +110,24 @@ void StopwatchTest::chimePlaysTheInstalledOrBundledRing() {
 void StopwatchTest::startArmsAOneSecondPreciseTimer() {
     FakeServices fakes;
     ClockWindow clock(fakes.services());
-    auto* Timer3 = clock.findChild<QTimer*>(QStringLiteral("Timer3"));
-    auto* Label4 = clock.findChild<CommandLabel*>(QStringLiteral("Label4"));
-    auto* Label5 = clock.findChild<CommandLabel*>(QStringLiteral("Label5"));
-    auto* lblS = clock.findChild<CommandLabel*>(QStringLiteral("lblS"));
-    QVERIFY(!Timer3->isActive());
-    QVERIFY(!Label5->isEnabled());
+    auto* stopwatchTimer = clock.findChild<QTimer*>(QStringLiteral("stopwatchTimer"));
+    auto* startCommand = clock.findChild<CommandLabel*>(QStringLiteral("startCommand"));
+    auto* pauseCommand = clock.findChild<CommandLabel*>(QStringLiteral("pauseCommand"));
+    auto* secondsReadout = clock.findChild<CommandLabel*>(QStringLiteral("secondsReadout"));
+    QVERIFY(!stopwatchTimer->isActive());
+    QVERIFY(!pauseCommand->isEnabled());
 
-    emit Label4->clicked();
-    QVERIFY(Timer3->isActive());
-    QVERIFY(Timer3->remainingTime() > 990 && Timer3->remainingTime() <= 1005);
-    QCOMPARE(Timer3->timerType(), Qt::PreciseTimer);
-    QVERIFY(Label5->isEnabled());
-    QCOMPARE(Label4->text(), QStringLiteral("Stop"));
+    emit startCommand->clicked();
+    QVERIFY(stopwatchTimer->isActive());
+    QVERIFY(stopwatchTimer->remainingTime() > 990 && stopwatchTimer->remainingTime() <= 1005);
+    QCOMPARE(stopwatchTimer->timerType(), Qt::PreciseTimer);
+    QVERIFY(pauseCommand->isEnabled());
+    QCOMPARE(startCommand->text(), QStringLiteral("Stop"));
 
     // The timer's tick reads the clock.
     fakes.uptime.now += 1000;
-    QTRY_COMPARE_WITH_TIMEOUT(lblS->text(), QStringLiteral("01"), 2000);
-    QVERIFY(Timer3->isActive());
+    QTRY_COMPARE_WITH_TIMEOUT(secondsReadout->text(), QStringLiteral("01"), 2000);
+    QVERIFY(stopwatchTimer->isActive());
 }
 
 void StopwatchTest::aStallOrSuspendLosesNoTime() {
@@ -149,10 +155,10 @@ void StopwatchTest::pauseDropsTheStartedSecondOnly() {
     // Paused 3.6 s later without a tick in between: those whole seconds still count.
     b.clock.now += 3600;
     b.stopwatch.pauseClicked();
-    QVERIFY(!b.Timer3.isActive());
+    QVERIFY(!b.stopwatchTimer.isActive());
     QCOMPARE(b.readout(), QStringLiteral("00:00:13"));
-    QCOMPARE(b.Label4.text(), QStringLiteral("Stop"));
-    QCOMPARE(b.Label5.text(), QStringLiteral("Pause"));
+    QCOMPARE(b.startCommand.text(), QStringLiteral("Stop"));
+    QCOMPARE(b.pauseCommand.text(), QStringLiteral("Pause"));
 
     // Time spent paused does not count; the count resumes with a fresh second.
     b.clock.now += 50'000;
@@ -171,9 +177,9 @@ void StopwatchTest::stopWhilePausedClears() {
     b.stopwatch.pauseClicked();
     b.stopwatch.startStopClicked();
     QCOMPARE(b.readout(), QStringLiteral("00:00:00"));
-    QCOMPARE(b.Label4.text(), QStringLiteral("Start"));
-    QVERIFY(!b.Label5.isEnabled());
-    QVERIFY(!b.Timer3.isActive());
+    QCOMPARE(b.startCommand.text(), QStringLiteral("Start"));
+    QVERIFY(!b.pauseCommand.isEnabled());
+    QVERIFY(!b.stopwatchTimer.isActive());
 
     // Started again, it counts from zero.
     b.stopwatch.startStopClicked();
@@ -188,13 +194,13 @@ void StopwatchTest::pauseDoesNothingBeforeStart() {
     clock.show();
     QVERIFY(QTest::qWaitForWindowExposed(&clock));
     QTest::mouseClick(clock.windowHandle(), Qt::LeftButton, {}, QPoint(80, 5)); // unfold
-    auto* Label5 = clock.findChild<CommandLabel*>(QStringLiteral("Label5"));
-    const QPoint pause = Label5->geometry().topLeft() + QPoint(12, 3);
-    QCOMPARE(clock.childAt(pause), Label5);
+    auto* pauseCommand = clock.findChild<CommandLabel*>(QStringLiteral("pauseCommand"));
+    const QPoint pause = pauseCommand->geometry().topLeft() + QPoint(12, 3);
+    QCOMPARE(clock.childAt(pause), pauseCommand);
     QTest::mouseClick(clock.windowHandle(), Qt::LeftButton, {}, pause);
 
-    QVERIFY(!clock.findChild<QTimer*>(QStringLiteral("Timer3"))->isActive());
-    QCOMPARE(clock.findChild<CommandLabel*>(QStringLiteral("Label4"))->text(),
+    QVERIFY(!clock.findChild<QTimer*>(QStringLiteral("stopwatchTimer"))->isActive());
+    QCOMPARE(clock.findChild<CommandLabel*>(QStringLiteral("startCommand"))->text(),
              QStringLiteral("Start"));
     QCOMPARE(clock.height(), 194);
 }

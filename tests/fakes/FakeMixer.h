@@ -18,14 +18,14 @@ public:
             handle = this;
         return canOpen;
     }
-    bool FindVolumeControl(Handle handle, Control& control) override {
+    bool findVolumeControl(Handle handle, Control& control) override {
         if (handle != this || !hasControl)
             return false;
         control.element = this;
         control.maximum = 65535;
         return true;
     }
-    bool WriteVolume(Handle handle, const Control& control, quint32 value) override {
+    bool writeVolume(Handle handle, const Control& control, quint32 value) override {
         if (handle != this || control.element != this)
             return false;
         writes << value;

@@ -8,5 +8,5 @@
 class FakeSoundPlayer : public SoundPlayer {
 public:
     QStringList played;
-    void PlayWave(const QString& path) override { played << path; }
+    void playWave(const QString& path) override { played << path; }
 };

@@ -1,4 +1,4 @@
-#include "platform/ExactSize.h"
+#include "widgets/ExactSize.h"
 
 #include <QWidget>
 

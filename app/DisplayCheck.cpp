@@ -1,4 +1,4 @@
-#include "platform/DisplayCheck.h"
+#include "app/DisplayCheck.h"
 
 #include <xcb/xcb.h>
 

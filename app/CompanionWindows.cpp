@@ -1,6 +1,7 @@
-#include "clock/CompanionWindows.h"
+#include "app/CompanionWindows.h"
 
 #include "about/AboutBox.h"
+#include "clock/ClockWindow.h"
 #include "links/LinksWindow.h"
 
 namespace {
@@ -8,7 +9,7 @@ namespace {
 template <typename Window> void unload(QPointer<Window>& window) {
     if (!window)
         return;
-    // The window may be unloading itself from one of its own handlers.
+    // The window may be asking to go from one of its own handlers.
     window->hide();
     window->deleteLater();
     window = nullptr;
@@ -24,6 +25,12 @@ template <typename Window> void bringForward(Window* window) {
 CompanionWindows::CompanionWindows(ClockWindow& clock, const Services& services)
     : m_clock(clock)
     , m_services(services) {
+    connect(&clock, &ClockWindow::linksRequested, this, &CompanionWindows::showLinks);
+    connect(&clock, &ClockWindow::aboutRequested, this, &CompanionWindows::showAbout);
+    connect(&clock, &ClockWindow::panelFolded, this, [this] {
+        unloadLinks();
+        unloadAbout();
+    });
 }
 
 CompanionWindows::~CompanionWindows() {
@@ -40,14 +47,22 @@ AboutBox* CompanionWindows::aboutBox() const {
 }
 
 void CompanionWindows::showLinks() {
-    if (!m_links)
-        m_links = new LinksWindow(m_clock, *this, m_services);
+    if (!m_links) {
+        m_links = new LinksWindow(m_services, &m_clock);
+        connect(m_links, &LinksWindow::closeRequested, this, &CompanionWindows::unloadLinks);
+        connect(m_links, &LinksWindow::reloadRequested, this, &CompanionWindows::reloadLinks);
+        unloadAbout();
+    }
     bringForward(m_links.data());
 }
 
 void CompanionWindows::showAbout() {
-    if (!m_about)
-        m_about = new AboutBox(m_clock, *this, m_services);
+    if (!m_about) {
+        m_about =
+            new AboutBox(QRect(m_clock.pos(), m_clock.size()), m_clock.availableArea(), m_services);
+        connect(m_about, &AboutBox::closeRequested, this, &CompanionWindows::unloadAbout);
+        unloadLinks();
+    }
     bringForward(m_about.data());
 }
 

@@ -1,4 +1,4 @@
-#include "platform/SessionPlatform.h"
+#include "app/SessionPlatform.h"
 
 #include <QtGlobal>
 

@@ -1,6 +1,6 @@
-#include "platform/CommandLabel.h"
+#include "widgets/CommandLabel.h"
 
-#include "platform/Fonts.h"
+#include "widgets/Fonts.h"
 
 #include <QMouseEvent>
 

@@ -1,4 +1,4 @@
-#include "platform/CaptionFrame.h"
+#include "widgets/CaptionFrame.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/SessionPlatform.h"
+#include "app/SessionPlatform.h"
 
 #include <QByteArray>
 #include <QString>

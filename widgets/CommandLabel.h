@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FittedLabel.h"
+#include "widgets/FittedLabel.h"
 
 // A text label that takes part in pointer handling: it reports pointer moves
 // over itself and clicks (left button pressed and released over it), and never

@@ -2,18 +2,20 @@
 
 #include "platform/Services.h"
 
+#include <QObject>
 #include <QPointer>
 
 class AboutBox;
 class ClockWindow;
 class LinksWindow;
 
-// Owns the links window and the About box: creates each on first use, shows it
-// without an owner, and unloads it. Loading either one unloads the other.
-class CompanionWindows {
+// Owns the links window and the About box that the clock window's commands open: creates each
+// on first use, shows it without an owner, and unloads it. Loading either one unloads the other.
+class CompanionWindows : public QObject {
+    Q_OBJECT
 public:
     CompanionWindows(ClockWindow& clock, const Services& services);
-    ~CompanionWindows();
+    ~CompanionWindows() override;
 
     void showLinks();
     void showAbout();

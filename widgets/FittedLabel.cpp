@@ -1,4 +1,4 @@
-#include "platform/FittedLabel.h"
+#include "widgets/FittedLabel.h"
 
 #include <QPainter>
 #include <QStyle>

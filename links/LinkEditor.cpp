@@ -1,0 +1,224 @@
+#include "links/LinkEditor.h"
+
+#include "links/LinkStore.h"
+#include "links/LinksLook.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+#include "platform/Shell.h"
+#include "widgets/CommandLabel.h"
+#include "widgets/Twips.h"
+
+#include <QEvent>
+#include <QLineEdit>
+#include <QRadioButton>
+
+using namespace LinksLook;
+
+namespace {
+
+const QColor commandGreen{0, 192, 0};
+const QColor commandPale{255, 255, 192};
+
+const QList<FileDialog::Filter> browseFilters = {
+    {QStringLiteral("All Files (*.*)"), QStringLiteral("*.*")},
+    {QStringLiteral("Applications (*.exe)"), QStringLiteral("*.exe")},
+    {QStringLiteral("Batch Files (*.bat)"), QStringLiteral("*.bat")},
+};
+
+} // namespace
+
+struct LinkEditorLayout {
+    struct Command {
+        CommandLabel* LinkEditor::*member;
+        const char* name;
+        const char* caption;
+        int left, top, width, height; // twips
+    };
+    static const Command commands[4];
+};
+
+// In the order the hover rules list them: Browse, Save, Cancel, Erase.
+const LinkEditorLayout::Command LinkEditorLayout::commands[4] = {
+    {&LinkEditor::browseCommand, "browseCommand", "Browse", 1320, 1560, 735, 255},
+    {&LinkEditor::saveCommand, "saveCommand", "Save", 360, 1920, 480, 240},
+    {&LinkEditor::cancelCommand, "cancelCommand", "Cancel", 2040, 1920, 600, 240},
+    {&LinkEditor::eraseCommand, "eraseCommand", "Erase", 1155, 1920, 540, 240},
+};
+
+LinkEditor::LinkEditor(const Services& services, QWidget* parent)
+    : CaptionFrame(parent)
+    , m_services(services) {
+    setUpFrame(this, "editorFrame", QStringLiteral("Configuration for #"), 120, 3120, 3015, 2295);
+    connect(this, &CaptionFrame::pointerMoved, this, [this] {
+        for (CommandLabel* command : m_commands)
+            setColors(command, commandPale, commandGreen);
+    });
+
+    const QFont captionFont = makeFont("Arial", 8.25);
+    auto caption = [&](const char* name, const char* text, int top, int width) {
+        auto* l = new CommandLabel(this);
+        l->setObjectName(QLatin1String(name));
+        l->setText(QLatin1String(text));
+        l->setGeometry(Twips::rect(120, top, width, 255));
+        l->setFont(captionFont);
+        setColors(l, slotText, QColor());
+        return l;
+    };
+    auto textBox = [&](const char* name, int top) {
+        auto* box = new QLineEdit(this);
+        box->setObjectName(QLatin1String(name));
+        box->setGeometry(Twips::rect(840, top, 1695, 315));
+        box->setFont(makeFont("Times New Roman", 11.25));
+        box->setAttribute(Qt::WA_NoMousePropagation);
+        // No longer than the store gives back, so that what is saved is what is used.
+        box->setMaxLength(LinkStore::maxValueLength);
+        return box;
+    };
+    auto option = [&](const char* name, const char* text, int top, int width) {
+        auto* button = new QRadioButton(QLatin1String(text), this);
+        button->setObjectName(QLatin1String(name));
+        button->setGeometry(Twips::rect(840, top, width, 195));
+        button->setFont(captionFont);
+        // The stand-in face runs wider than the layout's: narrow the caption until the
+        // button's box holds it beside the indicator.
+        for (int stretch = 98; button->sizeHint().width() > button->width() && stretch >= 75;
+             stretch -= 2) {
+            QFont narrower = captionFont;
+            narrower.setStretch(stretch);
+            button->setFont(narrower);
+        }
+        button->setAttribute(Qt::WA_NoMousePropagation);
+        setColors(button, slotText, background);
+        return button;
+    };
+
+    titleCaption = caption("titleCaption", "Title:", 290, 495);
+    titleEdit = textBox("titleEdit", 240);
+    urlOption = option("urlOption", "URL", 720, 615);
+    programOption = option("programOption", "Computer program", 960, 1695);
+    addressCaption = caption("addressCaption", "Address:", 1250, 735);
+    addressEdit = textBox("addressEdit", 1200);
+    setTabOrder(titleEdit, addressEdit);
+    setTabOrder(addressEdit, urlOption);
+    setTabOrder(urlOption, programOption);
+
+    const QFont commandFont = makeFont("Tahoma", 8.25, true);
+    for (int i = 0; i < 4; ++i) {
+        const LinkEditorLayout::Command& c = LinkEditorLayout::commands[i];
+        auto* l = new CommandLabel(this);
+        l->setObjectName(QLatin1String(c.name));
+        l->setText(QLatin1String(c.caption));
+        l->setGeometry(Twips::rect(c.left, c.top, c.width, c.height));
+        l->setFont(commandFont);
+        l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        setColors(l, commandPale, commandGreen);
+        connect(l, &CommandLabel::pointerMoved, this,
+                [l] { setColors(l, commandGreen, commandPale); });
+        this->*c.member = l;
+        m_commands[i] = l;
+    }
+
+    connect(urlOption, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            onTypeSelected(false);
+    });
+    connect(programOption, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            onTypeSelected(true);
+    });
+    programOption->setChecked(true);
+    titleEdit->clear();
+    addressEdit->clear();
+    keepAddressBoxHeight();
+    // The address box's height follows its own resizes: nothing polls it.
+    addressEdit->installEventFilter(this);
+
+    connect(browseCommand, &CommandLabel::clicked, this, &LinkEditor::onBrowseClicked);
+    connect(saveCommand, &CommandLabel::clicked, this, &LinkEditor::onSaveClicked);
+    connect(cancelCommand, &CommandLabel::clicked, this, &LinkEditor::onCancelClicked);
+    connect(eraseCommand, &CommandLabel::clicked, this, &LinkEditor::onEraseClicked);
+}
+
+void LinkEditor::open(int slot) {
+    m_slot = slot;
+    setCaption(QStringLiteral("Configuration for #") + QString::number(slot));
+    if (LinkStore::readLink(slot, 'S', LinkStore::missingValue) == LinkStore::urlType)
+        urlOption->setChecked(true);
+    else
+        programOption->setChecked(true);
+    titleEdit->setText(LinkStore::readLink(slot, 'T', LinkStore::missingValue));
+    addressEdit->setText(LinkStore::readLink(slot, 'A', LinkStore::missingValue));
+}
+
+void LinkEditor::keepAddressBoxHeight() {
+    const int boxHeight = Twips::toPx(AddressBoxHeight);
+    if (addressEdit->height() != boxHeight)
+        addressEdit->resize(addressEdit->width(), boxHeight);
+}
+
+bool LinkEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == addressEdit && event->type() == QEvent::Resize)
+        keepAddressBoxHeight();
+    return CaptionFrame::eventFilter(watched, event);
+}
+
+void LinkEditor::onTypeSelected(bool program) {
+    browseCommand->setVisible(program);
+    addressEdit->setText(program ? Shell::rootFolder() : QStringLiteral("http://"));
+}
+
+void LinkEditor::onBrowseClicked() {
+    const FileDialog::Result result = m_services.files->getOpenFileName(window(), browseFilters);
+    if (result.status == FileDialog::Result::Failed) {
+        showError(QStringLiteral("An inside error"));
+        return;
+    }
+    if (result.status == FileDialog::Result::Chosen)
+        m_browsedFile = result.path;
+    addressEdit->setText(m_browsedFile);
+}
+
+void LinkEditor::onSaveClicked() {
+    const QString title = titleEdit->text();
+    const QString address = addressEdit->text();
+    if (title.isEmpty() || title == LinkStore::emptyTitle) {
+        showError(QStringLiteral("Invalid title"));
+        return;
+    }
+    if (address.isEmpty() || address == LinkStore::emptyAddress) {
+        showError(QStringLiteral("Invalid file address or ulr"));
+        return;
+    }
+    if (!m_slot)
+        return;
+    const QString type = urlOption->isChecked() ? LinkStore::urlType : LinkStore::programType;
+    QString reason;
+    if (!LinkStore::writeLink(*m_slot, {{'T', title}, {'A', address}, {'S', type}}, &reason)) {
+        // The editor stays as it is, so that nothing typed is lost.
+        showError(QStringLiteral("Could not save link %1: %2").arg(*m_slot).arg(reason));
+        return;
+    }
+    emit linkChanged();
+}
+
+void LinkEditor::onCancelClicked() {
+    titleEdit->clear();
+    addressEdit->setText(Shell::rootFolder());
+    emit cancelled();
+}
+
+void LinkEditor::onEraseClicked() {
+    if (!m_slot)
+        return;
+    QString reason;
+    if (!LinkStore::writeLink(
+            *m_slot, {{'T', LinkStore::emptyTitle}, {'A', LinkStore::emptyAddress}}, &reason)) {
+        showError(QStringLiteral("Could not erase link %1: %2").arg(*m_slot).arg(reason));
+        return;
+    }
+    emit linkChanged();
+}
+
+void LinkEditor::showError(const QString& text) {
+    m_services.messages->showError(window(), errorCaption, text);
+}
