@@ -10,42 +10,9 @@ set -euo pipefail
 binary=$1
 shots=${TEMPIVO_E2E_SHOTS:-}
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    local i
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[i]}" 2>/dev/null && wait "${pids[i]}" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    cat "$work/tempivo.log" >&2 2>/dev/null || true
-    exit 1
-}
-passed=0
-ok() {
-    echo "ok: $*"
-    passed=$((passed + 1))
-}
+. "$(dirname "$0")/x_session.sh"
 shot() { [[ -z $shots ]] || import -window root -display "$DISPLAY" "$shots/$1.png"; }
-
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do
-    [[ -s "$work/display" ]] && break
-    sleep 0.1
-done
-[[ -s "$work/display" ]] || fail "Xvfb did not start"
-export DISPLAY=:$(head -n1 "$work/display")
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
+start_x_session
 
 # The panel: a client that reserves the top 24 px of the screen.
 xmessage -geometry 1024x24+0+0 -buttons '' panel >/dev/null 2>&1 &
