@@ -86,9 +86,10 @@ target=$(readlink "$conf")
 # Each ELF file's debug symbols, under its build id.
 dbgsym=$(find "$out" -maxdepth 1 -name 'tempivo-dbgsym_*.deb' | head -n1)
 [[ -n "$dbgsym" ]] || fail "no -dbgsym package"
+dpkg-deb -c "$dbgsym" >"$work/dbgsym.list"
 for elf in "$binary" "$root/usr/$chime"; do
     id=$(readelf -n "$elf" | sed -n 's/.*Build ID: //p')
-    dpkg-deb -c "$dbgsym" | grep -q "/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug$" ||
+    grep -q "/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug$" "$work/dbgsym.list" ||
         fail "no debug symbols for $(basename "$elf")"
 done
 

@@ -36,6 +36,7 @@ for deb in $debs; do
     cmp "$out/first/$deb" "$out/second/$deb" || fail "$deb differs between the two builds"
     echo "ok: ${deb#./} is byte-identical"
     root=$out/unpacked/${deb%.deb}
+    mkdir -p "$root"
     dpkg-deb -x "$out/first/$deb" "$root"
     paths=$(grep -rlaF "$out" "$root" || true)
     [[ -z $paths ]] || fail "files naming the build folder: $paths"
