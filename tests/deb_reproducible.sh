@@ -13,7 +13,7 @@ rm -rf "$out"
 mkdir -p "$out"
 out=$(realpath "$out")
 # Not the test suites: the package build's own checks would only repeat the ones running now.
-export DEB_BUILD_OPTIONS=nocheck
+export DEB_BUILD_OPTIONS=nocheck DEB_BUILD_PROFILES=nocheck
 command -v ccache >/dev/null && export CMAKE_CXX_COMPILER_LAUNCHER=ccache
 
 # build FOLDER TZ UMASK [dpkg-buildpackage options]
