@@ -45,49 +45,73 @@ QCommandLineOption toParserOption(const QtOption& o) {
     return option;
 }
 
+// Tempivo's own options, and Qt's, which only --help-all lists.
+struct Options {
+    QCommandLineParser parser;
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Print this help and exit.")};
+    QCommandLineOption helpAll{
+        QStringLiteral("help-all"),
+        QStringLiteral("Print this help with Qt's standard options, and exit.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Print the version and exit.")};
+
+    explicit Options(bool listQtOptions) {
+        // Qt's own options take one dash (-platform), so no single-letter bundling.
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.setApplicationDescription(
+            QStringLiteral("An always-on-top LED dot-matrix clock strip at the top of the screen.\n"
+                           "Starting it sets the master volume to nearly full."));
+        parser.addOption(help);
+        parser.addOption(helpAll);
+        parser.addOption(version);
+        for (const QtOption& o : qtOptions) {
+            QCommandLineOption option = toParserOption(o);
+            if (!listQtOptions)
+                option.setFlags(QCommandLineOption::HiddenFromHelp);
+            parser.addOption(option);
+        }
+    }
+};
+
 } // namespace
 
 CommandLine CommandLine::parse(const QStringList& arguments) {
-    QCommandLineParser parser;
-    // Qt's own options take one dash (-platform), so no single-letter bundling.
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.setApplicationDescription(
-        QStringLiteral("An always-on-top LED dot-matrix clock strip at the top of the screen.\n"
-                       "Starting it sets the master volume to nearly full."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Print this help and exit."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Print the version and exit."));
-    parser.addOption(help);
-    parser.addOption(version);
-    for (const QtOption& o : qtOptions)
-        parser.addOption(toParserOption(o));
+    Options options(false);
+    QCommandLineParser& parser = options.parser;
 
     // The parser names the program only once a QCoreApplication exists; none does yet.
     const QString program =
         arguments.isEmpty() ? QStringLiteral("tempivo") : QFileInfo(arguments.first()).fileName();
-    const auto usage = [&] {
-        return parser.helpText().replace(QLatin1String("<executable_name>"), program);
+    const auto usage = [&](const QCommandLineParser& p) {
+        return p.helpText().replace(QLatin1String("<executable_name>"), program);
+    };
+    const auto refuse = [&](const QString& reason) {
+        CommandLine refused;
+        refused.exitStatus = 2;
+        refused.message = program + QLatin1String(": ") + reason + QLatin1String("\nTry '") +
+                          program + QLatin1String(" --help' for more information.\n");
+        return refused;
     };
 
+    if (!parser.parse(arguments))
+        return refuse(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return refuse(QLatin1String("unexpected argument '") +
+                      parser.positionalArguments().first() + u'\'');
+
     CommandLine result;
-    if (!parser.parse(arguments)) {
-        result.exitStatus = 2;
-        result.message = program + QLatin1String(": ") + parser.errorText() + u'\n' + usage();
-        return result;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        result.exitStatus = 2;
-        result.message = program + QLatin1String(": unexpected argument '") +
-                         parser.positionalArguments().first() + QLatin1String("'\n") + usage();
-        return result;
-    }
-    if (parser.isSet(help)) {
+    if (parser.isSet(options.helpAll)) {
         result.exitStatus = 0;
-        result.message = usage();
+        result.message = usage(Options(true).parser);
         return result;
     }
-    if (parser.isSet(version)) {
+    if (parser.isSet(options.help)) {
+        result.exitStatus = 0;
+        result.message = usage(parser);
+        return result;
+    }
+    if (parser.isSet(options.version)) {
         result.exitStatus = 0;
         result.message =
             QLatin1String(Version::name) + u' ' + QLatin1String(Version::number) + u'\n';

@@ -15,6 +15,7 @@
 #include "widgets/Fonts.h"
 #include "widgets/Twips.h"
 
+#include <QAccessible>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -120,6 +121,8 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     m_stopwatch = new Stopwatch(
         {startCommand, pauseCommand, hoursReadout, minutesReadout, secondsReadout, stopwatchTimer},
         *m_services.sound, *m_services.uptime, this);
+    connect(m_stopwatch, &Stopwatch::shown, this, &ClockWindow::sayStopwatch);
+    sayStopwatch(0);
     m_soundSwitch =
         new SoundSwitch(soundCommand, soundState, *m_services.mixer, *m_services.messages, this);
 
@@ -312,7 +315,33 @@ void ClockWindow::armTickTimer() {
 
 void ClockWindow::showTime() {
     m_digits->tick();
+    if (QAccessible::isActive())
+        sayTime();
     armTickTimer();
+}
+
+// The dots say nothing to a screen reader: the window's name and description say the time.
+void ClockWindow::sayTime() {
+    // "h:mm:ss AP": the strip shows the hours and minutes; the description adds the half-day.
+    const QString now = m_services.time->currentTimeText();
+    if (now.size() != 10 && now.size() != 11)
+        return;
+    const QString shown = now.left(now.size() - 6);
+    if (shown == m_spokenTime)
+        return;
+    m_spokenTime = shown;
+    setAccessibleName(shown);
+    setAccessibleDescription(QStringLiteral("Tempivo clock, ") + shown + now.right(3));
+}
+
+void ClockWindow::sayStopwatch(qint64 seconds) {
+    const QString elapsed = QStringLiteral("%1:%2:%3")
+                                .arg(seconds / 3600)
+                                .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                                .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    stopwatchCaption->setAccessibleName(QStringLiteral("Timer ") + elapsed);
+    stopwatchCaption->setAccessibleDescription(QStringLiteral("Stopwatch, ") + elapsed +
+                                               QStringLiteral(" elapsed"));
 }
 
 void ClockWindow::snapToTopEdge() {

@@ -66,9 +66,13 @@ private:
     void buildStrip();
     void buildPanel();
     void armTickTimer();
+    void sayTime();
+    void sayStopwatch(qint64 seconds);
 
     Services m_services;
     QSize m_border;
+    // The hours and minutes as the strip shows them, for screen readers.
+    QString m_spokenTime;
     // The LED grid in device pixels, for the pixel ratio it was drawn at.
     QPixmap m_grid;
     qreal m_gridRatio = 0;

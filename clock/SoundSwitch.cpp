@@ -6,11 +6,13 @@
 SoundSwitch::SoundSwitch(CommandLabel* soundCommand, CommandLabel* soundState, Mixer& mixer,
                          MessageBox& messages, QWidget* window)
     : QObject(window)
+    , m_command(soundCommand)
     , m_state(soundState)
     , m_mixer(mixer)
     , m_messages(messages)
     , m_window(window) {
     connect(soundCommand, &CommandLabel::clicked, this, &SoundSwitch::clicked);
+    show(true);
 }
 
 void SoundSwitch::startUp() {
@@ -27,11 +29,18 @@ void SoundSwitch::startUp() {
 void SoundSwitch::clicked() {
     quint32 volume = OffVolume;
     if (m_state->text() == QLatin1String("Off")) {
-        m_state->setText(QStringLiteral("On"));
+        show(true);
         volume = OnVolume;
     } else {
-        m_state->setText(QStringLiteral("Off"));
+        show(false);
     }
     if (m_controlFound)
         m_mixer.writeVolume(m_mixerHandle, m_volumeControl, volume);
+}
+
+void SoundSwitch::show(bool on) {
+    const QString state = on ? QStringLiteral("On") : QStringLiteral("Off");
+    m_state->setText(state);
+    // A screen reader hears the command with its state.
+    m_command->setAccessibleName(QStringLiteral("Sound ") + state);
 }

@@ -26,6 +26,9 @@ public slots:
     void clicked();
 
 private:
+    void show(bool on);
+
+    CommandLabel* m_command;
     CommandLabel* m_state;
     Mixer& m_mixer;
     MessageBox& m_messages;

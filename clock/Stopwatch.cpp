@@ -47,6 +47,7 @@ void Stopwatch::startStopClicked() {
     m_c.minutesReadout->setText(QStringLiteral("00"));
     m_c.secondsReadout->setText(QStringLiteral("00"));
     m_shown = 0;
+    emit shown(0);
 }
 
 void Stopwatch::pauseClicked() {
@@ -79,6 +80,7 @@ void Stopwatch::show(qint64 seconds) {
     m_c.secondsReadout->setText(twoDigits(seconds % 60));
     m_c.minutesReadout->setText(twoDigits(seconds / 60 % 60));
     m_c.hoursReadout->setText(twoDigits(seconds / 3600));
+    emit shown(seconds);
 }
 
 void Stopwatch::runFromNow() {

@@ -25,6 +25,10 @@ public:
     Stopwatch(const Controls& controls, SoundPlayer& sound, const UptimeClock& clock,
               QObject* parent);
 
+signals:
+    // The readout now shows this many seconds.
+    void shown(qint64 seconds);
+
 public slots:
     void startStopClicked();
     void pauseClicked();

@@ -94,10 +94,12 @@ LinkEditor::LinkEditor(const Services& services, QWidget* parent)
 
     titleCaption = caption("titleCaption", "Title:", 290, 495);
     titleEdit = textBox("titleEdit", 240);
+    titleEdit->setAccessibleName(QStringLiteral("Title"));
     urlOption = option("urlOption", "URL", 720, 615);
     programOption = option("programOption", "Computer program", 960, 1695);
     addressCaption = caption("addressCaption", "Address:", 1250, 735);
     addressEdit = textBox("addressEdit", 1200);
+    addressEdit->setAccessibleName(QStringLiteral("Address"));
     setTabOrder(titleEdit, addressEdit);
     setTabOrder(addressEdit, urlOption);
     setTabOrder(urlOption, programOption);

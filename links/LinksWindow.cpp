@@ -110,6 +110,7 @@ void LinksWindow::buildSlots() {
         CommandLabel* edit =
             label(QStringLiteral("editCommand") + number, QStringLiteral("Edit"),
                   QRect(2640, top, 255, 135), makeFont("Arial", 6.75), editText, background);
+        edit->setAccessibleName(QStringLiteral("Edit link ") + number);
         m_editCommands[n - 1] = edit;
 
         connect(slot, &CommandLabel::clicked, this, [this, n] { onSlotClicked(n); });
@@ -120,6 +121,7 @@ void LinksWindow::buildSlots() {
     closeCommand =
         label(QStringLiteral("closeCommand"), QStringLiteral("X"), QRect(2760, 120, 135, 255),
               makeFont("Arial", 9.75, true), closeNormal, background);
+    closeCommand->setAccessibleName(QStringLiteral("Close"));
     connect(closeCommand, &CommandLabel::pointerMoved, this,
             [this] { closeCommand->setTextColor(closeHighlighted); });
     connect(closeCommand, &CommandLabel::clicked, this, &LinksWindow::closeRequested);

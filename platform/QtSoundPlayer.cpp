@@ -1,6 +1,7 @@
 #include "platform/SoundPlayer.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
 #include <QStandardPaths>
@@ -34,11 +35,20 @@ void QtSoundPlayer::playWave(const QString& path) {
 
 QString SoundFiles::hourlyChime() {
     const QString relative = QStringLiteral("tempivo/sounds/CallRing.wav");
-    QString path = QStandardPaths::locate(QStandardPaths::GenericDataLocation, relative);
-    if (path.isEmpty()) {
-        const QString installed = QStringLiteral(TEMPIVO_DATA_INSTALL_DIR "/") + relative;
-        const QString source = QStringLiteral(TEMPIVO_SOURCE_DIR "/resources/sounds/CallRing.wav");
-        path = QFileInfo::exists(installed) ? installed : source;
+    const QString located = QStandardPaths::locate(QStandardPaths::GenericDataLocation, relative);
+    if (!located.isEmpty())
+        return located;
+    // Under the prefix the build was made for; in a build tree, the copy that the build puts
+    // beside the program (the test suites run one folder below it).
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString candidates[] = {
+        QStringLiteral(TEMPIVO_DATA_INSTALL_DIR "/") + relative,
+        programDir + QLatin1String("/resources/sounds/CallRing.wav"),
+        programDir + QLatin1String("/../resources/sounds/CallRing.wav"),
+    };
+    for (const QString& path : candidates) {
+        if (QFileInfo::exists(path))
+            return QDir::cleanPath(path);
     }
-    return path;
+    return candidates[0];
 }

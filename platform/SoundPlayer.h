@@ -29,6 +29,6 @@ private:
 };
 
 namespace SoundFiles {
-// The stopwatch's hourly chime: the installed copy, else the one in the source tree.
+// The stopwatch's hourly chime: the installed copy, else the build tree's.
 QString hourlyChime();
 } // namespace SoundFiles

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The command line and the display check of the real program, none of which opens a window:
-# --version, --help (listing the options the manual page lists), a wrong option, and the three
-# ways to have no usable display.
+# --version, --help and --help-all (listing the options the manual page lists), a wrong option,
+# and the three ways to have no usable display.
 #   check_command_line.sh PATH_TO_TEMPIVO MANUAL_PAGE "NAME VERSION"
 set -euo pipefail
 binary=$1
@@ -28,21 +28,35 @@ no_x=(-u DISPLAY -u WAYLAND_DISPLAY XDG_SESSION_TYPE=x11)
 run "${no_x[@]}" -- --version
 [[ $status == 0 && $out == "$version" && -z $err ]] || fail "--version: $status '$out' '$err'"
 
+# Option names in a help text's option column, and in the manual's tagged paragraphs (all of
+# them, or those before Qt's).
+help_options() {
+    grep -oE '^  (-[a-z], )?--[a-z-]+(, --[a-z-]+)?' <<<"$1" | grep -oE -- '--?[a-z-]+' | sort
+}
+manual_options() {
+    sed -n "/^\.SH OPTIONS/,/^\.SH /{$1/^\.TP/{n;p}}" "$manual" |
+        grep -oE '\\-(\\-)?[a-z]([a-z]|\\-)*' | sed 's/\\//g' | sort
+}
+same_options() {
+    [[ $2 == "$3" ]] || fail "$1 and the manual list other options: $(diff <(echo "$2") \
+        <(echo "$3") | tr '\n' ' ')"
+}
+
 run "${no_x[@]}" -- --help
 [[ $status == 0 && $out == "Usage: tempivo [options]"* ]] || fail "--help: $status '$out'"
-# Option names: from the help's option column, and from the manual's tagged paragraphs.
-help_options=$(grep -oE '^  (-[a-z], )?--[a-z-]+(, --[a-z-]+)?' <<<"$out" |
-    grep -oE -- '--?[a-z-]+' | sort)
-manual_options=$(sed -n '/^\.SH OPTIONS/,/^\.SH /{/^\.TP/{n;p}}' "$manual" |
-    grep -oE '\\-(\\-)?[a-z][a-z-]*' | sed 's/\\//g' | sort)
-[[ $help_options == "$manual_options" ]] ||
-    fail "--help and the manual list other options: $(diff <(echo "$help_options") \
-        <(echo "$manual_options") | tr '\n' ' ')"
+same_options --help "$(help_options "$out")" "$(manual_options "/^Qt's standard options/q;")"
+run "${no_x[@]}" -- --help-all
+[[ $status == 0 && $out == "Usage: tempivo [options]"* ]] || fail "--help-all: $status '$out'"
+same_options --help-all "$(help_options "$out")" "$(manual_options "")"
+[[ $out == *"--platform <name[:options]>"* ]] || fail "--help-all lacks Qt's options"
 
+# One line saying what is wrong, then where to look.
 for wrong in --no-such-option "-platform" stray-argument; do
     run "${no_x[@]}" -- "$wrong"
-    [[ $status == 2 && -z $out && $err == *"Usage: tempivo [options]"* ]] ||
-        fail "'$wrong': status $status, stdout '$out'"
+    name=${wrong#-}
+    [[ $status == 2 && -z $out && $(wc -l <"$work/err") == 2 && $err == tempivo:*"${name#-}"* &&
+        $(tail -n1 "$work/err") == "Try 'tempivo --help' for more information." ]] ||
+        fail "'$wrong': status $status, stdout '$out', stderr '$err'"
 done
 
 # One line on stderr and status 1 instead of Qt's abort.

@@ -1,18 +1,18 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a built tree, unpacks it into a scratch root and checks that
-# what the desktop entry, the icon name and the metainfo point at is really there.
-#   tests/check_deb.sh BUILD_DIR APP_ID
+# Unpacks the package that dpkg-buildpackage made into a scratch root and checks that what the
+# desktop entry, the icon name and the metainfo point at is really there, that the debug symbols
+# went to the -dbgsym package, and runs the package's own smoke test on the unpacked program.
+#   tests/check_deb.sh PACKAGE_DIR APP_ID SOURCE_DIR
 set -euo pipefail
-build=$1
+out=$1
 app_id=$2
+src=$3
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1 ||
-    { cat "$work/cpack.log"; fail "cpack could not build the package"; }
-deb=$(find "$work/out" -maxdepth 1 -name '*.deb' | head -n1)
+deb=$(find "$out" -maxdepth 1 -name 'tempivo_*.deb' | head -n1)
 [[ -n "$deb" ]] || fail "no .deb produced"
 echo "package: $(basename "$deb")"
 
@@ -83,4 +83,17 @@ target=$(readlink "$conf")
 # The README the About box points to.
 [[ -f "$root/usr/share/doc/tempivo/README.md" ]] || fail "README not installed"
 
+# Each ELF file's debug symbols, under its build id.
+dbgsym=$(find "$out" -maxdepth 1 -name 'tempivo-dbgsym_*.deb' | head -n1)
+[[ -n "$dbgsym" ]] || fail "no -dbgsym package"
+dpkg-deb -c "$dbgsym" >"$work/dbgsym.list"
+for elf in "$binary" "$root/usr/$chime"; do
+    id=$(readelf -n "$elf" | sed -n 's/.*Build ID: //p')
+    grep -q "/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug$" "$work/dbgsym.list" ||
+        fail "no debug symbols for $(basename "$elf")"
+done
+
+if command -v Xvfb >/dev/null && command -v xwininfo >/dev/null; then
+    PATH=$root/usr/bin:$PATH "$src/debian/tests/smoke" || fail "the smoke test failed"
+fi
 echo "PASS"

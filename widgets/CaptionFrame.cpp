@@ -23,6 +23,7 @@ void CaptionFrame::setCaption(const QString& caption) {
     if (caption == m_caption)
         return;
     m_caption = caption;
+    setAccessibleName(caption);
     update();
 }
 
