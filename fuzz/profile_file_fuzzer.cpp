@@ -253,6 +253,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             // know not at all: for them only the value read back is checked.
             const bool eightBit = !content.startsWith("\xFF\xFE") &&
                                   !content.startsWith("\xFE\xFF") &&
+                                  !content.startsWith(QByteArrayView("\0\0\xFE\xFF", 4)) &&
                                   !(content.size() >= 2 && (content[0] == 0) != (content[1] == 0));
             const bool wrote = ProfileFile::write(path, sectionText, keyText, valueText);
             check(wrote || !eightBit, "a valid write was refused");
