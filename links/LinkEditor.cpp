@@ -10,6 +10,7 @@
 
 #include <QEvent>
 #include <QLineEdit>
+#include <QPointer>
 #include <QRadioButton>
 #include <QValidator>
 #include <algorithm>
@@ -226,7 +227,13 @@ void LinkEditor::onSaveClicked() {
         return;
     const QString type = urlOption->isChecked() ? LinkStore::urlType : LinkStore::programType;
     QString reason;
-    if (!LinkStore::writeLink(*m_slot, {{'T', title}, {'A', address}, {'S', type}}, &reason)) {
+    // While a save waits for the settings lock, events run: the window may be closed meanwhile.
+    const QPointer<LinkEditor> alive(this);
+    const bool saved =
+        LinkStore::writeLink(*m_slot, {{'T', title}, {'A', address}, {'S', type}}, &reason);
+    if (!alive)
+        return;
+    if (!saved) {
         // The editor stays as it is, so that nothing typed is lost.
         showError(QStringLiteral("Could not save link %1: %2").arg(*m_slot).arg(reason));
         return;
@@ -244,8 +251,12 @@ void LinkEditor::onEraseClicked() {
     if (!m_slot)
         return;
     QString reason;
-    if (!LinkStore::writeLink(
-            *m_slot, {{'T', LinkStore::emptyTitle}, {'A', LinkStore::emptyAddress}}, &reason)) {
+    const QPointer<LinkEditor> alive(this);
+    const bool erased = LinkStore::writeLink(
+        *m_slot, {{'T', LinkStore::emptyTitle}, {'A', LinkStore::emptyAddress}}, &reason);
+    if (!alive)
+        return;
+    if (!erased) {
         showError(QStringLiteral("Could not erase link %1: %2").arg(*m_slot).arg(reason));
         return;
     }
