@@ -128,11 +128,18 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
                 result.qtArguments << flag;
             continue;
         }
-        for (const QString& value : parser.values(name))
-            result.qtArguments << flag << value.toLocal8Bit();
+        // Qt takes blanks around a platform or display name as part of it and aborts; an empty
+        // one means none, as an empty QT_QPA_PLATFORM does.
+        const bool trimmed = name == QLatin1String("platform") || name == QLatin1String("display");
+        for (const QString& value : parser.values(name)) {
+            if (!trimmed)
+                result.qtArguments << flag << value.toLocal8Bit();
+            else if (!value.trimmed().isEmpty())
+                result.qtArguments << flag << value.trimmed().toLocal8Bit();
+        }
     }
-    result.platform = parser.value(QStringLiteral("platform")).toLocal8Bit();
-    result.display = parser.value(QStringLiteral("display")).toLocal8Bit();
+    result.platform = parser.value(QStringLiteral("platform")).trimmed().toLocal8Bit();
+    result.display = parser.value(QStringLiteral("display")).trimmed().toLocal8Bit();
     return result;
 }
 

@@ -1,13 +1,18 @@
 #include "app/SingleInstance.h"
 
+#include <QDir>
 #include <QFile>
-#include <QLockFile>
 #include <QSocketNotifier>
-#include <QStandardPaths>
+#include <QSysInfo>
 #include <QThread>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -25,6 +30,30 @@ bool toAddress(const QByteArray& path, sockaddr_un& address) {
     return true;
 }
 
+// Why the folder is no place for the lock, or empty when it is one: a folder (not a symlink)
+// of user's that no one else may enter. A folder of user's open to others is closed when
+// mayClose, as for the one Tempivo makes itself.
+QString unusableFolder(const QByteArray& path, uid_t user, bool mayClose) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    struct stat status {};
+    QString problem;
+    if (::fstat(fd, &status) != 0)
+        problem = QString::fromLocal8Bit(std::strerror(errno));
+    else if (status.st_uid != user)
+        problem = QStringLiteral("owned by another user");
+    else if ((status.st_mode & 077) != 0 && !(mayClose && ::fchmod(fd, 0700) == 0))
+        problem = QStringLiteral("open to other users");
+    ::close(fd);
+    return problem;
+}
+
+void warn(const QString& text) {
+    std::fprintf(stderr, "tempivo: %s; starting without the check for a running clock\n",
+                 qPrintable(text));
+}
+
 } // namespace
 
 SingleInstance::SingleInstance(const QString& displayKey, QObject* parent)
@@ -37,6 +66,36 @@ SingleInstance::~SingleInstance() {
         ::close(m_listener);
         ::unlink(m_socketPath.constData());
     }
+    if (m_lock >= 0)
+        ::close(m_lock);
+}
+
+QString SingleInstance::runtimeFolder(const QByteArray& runtimeDir, const QString& cacheHome,
+                                      uid_t user, QString* whyNot) {
+    // The XDG rules: a relative path is to be ignored, and the folder must be the user's alone.
+    QString problem;
+    if (runtimeDir.startsWith('/')) {
+        problem = unusableFolder(runtimeDir, user, false);
+        if (problem.isEmpty())
+            return QFile::decodeName(runtimeDir);
+        problem =
+            QStringLiteral("XDG_RUNTIME_DIR %1: %2; ").arg(QFile::decodeName(runtimeDir), problem);
+    }
+    if (!QDir::isAbsolutePath(cacheHome)) {
+        *whyNot =
+            problem + QStringLiteral("no folder of the user's own (HOME is no absolute path)");
+        return {};
+    }
+    // Named after the machine: a home folder shared over the network serves several.
+    const QString parent = QDir::cleanPath(cacheHome + QStringLiteral("/tempivo"));
+    const QString folder = parent + QStringLiteral("/runtime-") + QSysInfo::machineHostName();
+    QDir().mkpath(parent);
+    ::mkdir(QFile::encodeName(folder).constData(), 0700);
+    const QString fallbackProblem = unusableFolder(QFile::encodeName(folder), user, true);
+    if (fallbackProblem.isEmpty())
+        return folder;
+    *whyNot = problem + QStringLiteral("%1: %2").arg(folder, fallbackProblem);
+    return {};
 }
 
 QString SingleInstance::keyFor(const QString& platformName, const QByteArray& display) {
@@ -65,29 +124,52 @@ QString SingleInstance::keyFor(const QString& platformName, const QByteArray& di
 }
 
 bool SingleInstance::claim() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
+    const QString home = qEnvironmentVariable("HOME");
+    QString cacheHome = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (!QDir::isAbsolutePath(cacheHome))
+        cacheHome = QDir::isAbsolutePath(home) ? home + QStringLiteral("/.cache") : QString();
+    QString problem;
+    const QString folder =
+        runtimeFolder(qgetenv("XDG_RUNTIME_DIR"), cacheHome, ::geteuid(), &problem);
+    if (folder.isEmpty()) {
+        warn(problem);
         return true;
+    }
     const QString base = folder + QLatin1String("/tempivo-") + m_key;
     m_socketPath = QFile::encodeName(base + QLatin1String(".socket"));
-    m_lock = std::make_unique<QLockFile>(base + QLatin1String(".lock"));
-    // Only a dead holder makes the lock stale, however long the clock has been running.
-    m_lock->setStaleLockTime(0);
+    const QString lockPath = base + QLatin1String(".lock");
+    // Whatever the file holds, only a living holder's lock counts; a FIFO or a link there is
+    // no lock file.
+    m_lock = ::open(QFile::encodeName(lockPath).constData(),
+                    O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    QString lockProblem;
+    struct stat status {};
+    if (m_lock < 0)
+        lockProblem = QString::fromLocal8Bit(std::strerror(errno));
+    else if (::fstat(m_lock, &status) != 0 || !S_ISREG(status.st_mode))
+        lockProblem = QStringLiteral("not a regular file");
+    if (!lockProblem.isEmpty()) {
+        warn(QStringLiteral("cannot use the lock file %1 (%2)").arg(lockPath, lockProblem));
+        return true;
+    }
     // The running clock listens right after taking the lock, and one that is ending lets go of
     // it: ask again for a moment.
     for (int attempt = 0; attempt < 40; ++attempt) {
-        if (m_lock->tryLock(0)) {
+        if (::flock(m_lock, LOCK_EX | LOCK_NB) == 0) {
             listen();
             return true;
         }
-        if (m_lock->error() != QLockFile::LockFailedError) {
-            m_lock.reset();
+        if (errno != EWOULDBLOCK) {
+            warn(QStringLiteral("cannot lock %1 (%2)")
+                     .arg(lockPath, QString::fromLocal8Bit(std::strerror(errno))));
             return true;
         }
         if (knock())
             return false;
         QThread::msleep(50);
     }
+    std::fprintf(stderr, "tempivo: the clock that holds %s does not answer\n",
+                 qPrintable(lockPath));
     return false;
 }
 

@@ -10,7 +10,10 @@
 
 #include <QEvent>
 #include <QLineEdit>
+#include <QPointer>
 #include <QRadioButton>
+#include <QValidator>
+#include <algorithm>
 
 using namespace LinksLook;
 
@@ -23,6 +26,37 @@ const QList<FileDialog::Filter> browseFilters = {
     {QStringLiteral("All Files (*.*)"), QStringLiteral("*.*")},
     {QStringLiteral("Applications (*.exe)"), QStringLiteral("*.exe")},
     {QStringLiteral("Batch Files (*.bat)"), QStringLiteral("*.bat")},
+};
+
+// No more characters than the store gives back, counted as it counts them: QLineEdit's own limit
+// counts UTF-16 units, which takes half as many characters outside the Basic Multilingual Plane.
+class CharacterLimit : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& pos) const override {
+        qsizetype excess = -LinkStore::maxValueLength;
+        for (qsizetype i = 0; i < input.size(); ++i)
+            excess += isPairEnd(input, i) ? 0 : 1;
+        // Cut what was just typed or pasted, before the cursor, as a length limit does; then,
+        // should that not be enough, the end. A surrogate pair goes whole or stays whole.
+        qsizetype start = pos;
+        for (; excess > 0 && start > 0; --excess)
+            start -= isPairEnd(input, start - 1) ? 2 : 1;
+        input.remove(start, pos - start);
+        pos = int(start);
+        qsizetype end = input.size();
+        for (; excess > 0; --excess)
+            end -= isPairEnd(input, end - 1) ? 2 : 1;
+        input.truncate(end);
+        pos = std::min(pos, int(end));
+        return Acceptable;
+    }
+
+private:
+    static bool isPairEnd(const QString& text, qsizetype i) {
+        return i > 0 && text[i].isLowSurrogate() && text[i - 1].isHighSurrogate();
+    }
 };
 
 } // namespace
@@ -71,7 +105,7 @@ LinkEditor::LinkEditor(const Services& services, QWidget* parent)
         box->setFont(makeFont("Times New Roman", 11.25));
         box->setAttribute(Qt::WA_NoMousePropagation);
         // No longer than the store gives back, so that what is saved is what is used.
-        box->setMaxLength(LinkStore::maxValueLength);
+        box->setValidator(new CharacterLimit(box));
         return box;
     };
     auto option = [&](const char* name, const char* text, int top, int width) {
@@ -195,7 +229,13 @@ void LinkEditor::onSaveClicked() {
         return;
     const QString type = urlOption->isChecked() ? LinkStore::urlType : LinkStore::programType;
     QString reason;
-    if (!LinkStore::writeLink(*m_slot, {{'T', title}, {'A', address}, {'S', type}}, &reason)) {
+    // While a save waits for the settings lock, events run: the window may be closed meanwhile.
+    const QPointer<LinkEditor> alive(this);
+    const bool saved =
+        LinkStore::writeLink(*m_slot, {{'T', title}, {'A', address}, {'S', type}}, &reason);
+    if (!alive)
+        return;
+    if (!saved) {
         // The editor stays as it is, so that nothing typed is lost.
         showError(QStringLiteral("Could not save link %1: %2").arg(*m_slot).arg(reason));
         return;
@@ -213,8 +253,12 @@ void LinkEditor::onEraseClicked() {
     if (!m_slot)
         return;
     QString reason;
-    if (!LinkStore::writeLink(
-            *m_slot, {{'T', LinkStore::emptyTitle}, {'A', LinkStore::emptyAddress}}, &reason)) {
+    const QPointer<LinkEditor> alive(this);
+    const bool erased = LinkStore::writeLink(
+        *m_slot, {{'T', LinkStore::emptyTitle}, {'A', LinkStore::emptyAddress}}, &reason);
+    if (!alive)
+        return;
+    if (!erased) {
         showError(QStringLiteral("Could not erase link %1: %2").arg(*m_slot).arg(reason));
         return;
     }

@@ -2,11 +2,13 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 
 class QWidget;
 
 // Drags a window with the pointer until the button is released; used where the
-// window manager cannot do an interactive move.
+// window manager cannot do an interactive move. One drag at a time: a new one ends the one
+// running, and a drag whose grab went elsewhere or whose buttons are all up is over.
 class HandDrag : public QObject {
     Q_OBJECT
 public:
@@ -18,6 +20,8 @@ protected:
 private:
     explicit HandDrag(QWidget* window);
     void finish();
+
+    static inline QPointer<HandDrag> s_running;
 
     QWidget* m_window;
     QPoint m_pressGlobal;

@@ -1,17 +1,19 @@
 #include "ProfileFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <memory>
-#include <mutex>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
@@ -206,6 +208,43 @@ QString decoded(const QByteArray& bytes) {
     return text;
 }
 
+// A file's bytes as the reader takes them: 8-bit text as it is, UTF-16 with a byte order mark
+// (what Windows editors call "Unicode") as UTF-8. Written back in the encoding it came in.
+struct FileText {
+    std::optional<QStringConverter::Encoding> utf16;
+    QByteArray text;
+};
+
+// nullopt for an encoding the reader does not know: UTF-32, UTF-16 without a byte order mark,
+// or UTF-16 that does not decode.
+std::optional<FileText> fileText(const QByteArray& bytes) {
+    if (bytes.startsWith(QByteArrayView("\xFF\xFE\0\0", 4)) ||
+        bytes.startsWith(QByteArrayView("\0\0\xFE\xFF", 4)))
+        return std::nullopt;
+    for (const auto& [bom, encoding] :
+         {std::pair{QByteArrayView("\xFF\xFE"), QStringConverter::Utf16LE},
+          std::pair{QByteArrayView("\xFE\xFF"), QStringConverter::Utf16BE}}) {
+        if (!bytes.startsWith(bom))
+            continue;
+        QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+        const QString text = decoder(bytes);
+        if (decoder.hasError() || bytes.size() % 2 != 0)
+            return std::nullopt;
+        return FileText{encoding, text.toUtf8()};
+    }
+    // A file that starts with one NUL in its first two bytes is UTF-16 written without a mark.
+    if (bytes.size() >= 2 && (bytes[0] == '\0') != (bytes[1] == '\0'))
+        return std::nullopt;
+    return FileText{std::nullopt, bytes};
+}
+
+QByteArray fileBytes(const FileText& file, const QByteArray& text) {
+    if (!file.utf16)
+        return text;
+    QStringEncoder encoder(*file.utf16, QStringConverter::Flag::WriteBom);
+    return encoder(QString::fromUtf8(text));
+}
+
 QString systemError(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
@@ -214,6 +253,45 @@ bool failed(QString* errorText, const QString& reason, const QString& path) {
     if (errorText)
         *errorText = QStringLiteral("%1 (%2)").arg(reason, QDir::toNativeSeparators(path));
     return false;
+}
+
+// Waits in the kernel's queue for the lock, which gives each writer its turn where trying again
+// now and then loses every time to a writer that saves in a loop. A thread waits there while
+// this one goes on with its timers and repaints (not with user input: the click that saves is
+// still being answered); at the time limit a signal takes the thread out of flock(). Returns
+// 0 or the error, ETIMEDOUT when the time ran out.
+int waitForLock(int fd, std::chrono::milliseconds limit) {
+    static const int wakeSignal = [] {
+        struct sigaction action {};
+        action.sa_handler = [](int) {};
+        sigemptyset(&action.sa_mask);
+        // No SA_RESTART: flock() is to return with EINTR.
+        ::sigaction(SIGRTMIN, &action, nullptr);
+        return SIGRTMIN;
+    }();
+    std::atomic<bool> done = false;
+    std::atomic<bool> givenUp = false;
+    int error = 0;
+    std::thread waiter([&] {
+        int result = 0;
+        while ((result = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR && !givenUp) {
+        }
+        error = result == 0 ? 0 : errno;
+        done = true;
+    });
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done && std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    givenUp = true;
+    // Sent again until it lands: the first may come before the thread is inside flock().
+    while (!done) {
+        ::pthread_kill(waiter.native_handle(), wakeSignal);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    waiter.join();
+    return error == EINTR ? ETIMEDOUT : error;
 }
 
 // An advisory lock on a file of its own beside the settings file: the settings file itself is
@@ -227,52 +305,28 @@ public:
             ::close(m_fd);
     }
 
-    bool lock(const QString& path, QString* errorText) {
-        m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+    bool lock(const QString& path, std::chrono::milliseconds wait, QString* errorText) {
+        // Only a regular file: a FIFO would block open(), a link would make it create the
+        // link's target.
+        m_fd = ::open(QFile::encodeName(path).constData(),
+                      O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+        const QString notRegular = QStringLiteral("Not a regular file");
         if (m_fd < 0)
-            return failed(errorText, systemError(errno), path);
+            return failed(errorText, errno == ELOOP ? notRegular : systemError(errno), path);
+        struct stat status {};
+        if (::fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode))
+            return failed(errorText, notRegular, path);
         if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
             return true;
         if (errno != EWOULDBLOCK)
             return failed(errorText, systemError(errno), path);
-
-        // Waiting in the kernel's queue gives each writer its turn, where trying again now and
-        // then loses every time to a writer that saves in a loop. The wait runs in a thread of
-        // its own so that a lock held for good cannot hold this one: writes take milliseconds.
-        auto wait = std::make_shared<Wait>();
-        wait->fd = m_fd;
-        std::thread([wait] {
-            int result = 0;
-            while ((result = ::flock(wait->fd, LOCK_EX)) != 0 && errno == EINTR) {
-            }
-            const std::lock_guard guard(wait->mutex);
-            if (wait->state == Wait::GivenUp) {
-                ::close(wait->fd);
-                return;
-            }
-            wait->error = result == 0 ? 0 : errno;
-            wait->state = Wait::Done;
-            wait->done.notify_one();
-        }).detach();
-        std::unique_lock guard(wait->mutex);
-        if (!wait->done.wait_for(guard, std::chrono::seconds(10),
-                                 [&] { return wait->state == Wait::Done; })) {
-            wait->state = Wait::GivenUp;
-            m_fd = -1; // closed by the waiting thread, which may still get the lock
+        const int error = waitForLock(m_fd, wait);
+        if (error == ETIMEDOUT)
             return failed(errorText, QStringLiteral("Locked by another program"), path);
-        }
-        return wait->error == 0 || failed(errorText, systemError(wait->error), path);
+        return error == 0 || failed(errorText, systemError(error), path);
     }
 
 private:
-    struct Wait {
-        std::mutex mutex;
-        std::condition_variable done;
-        enum { Waiting, Done, GivenUp } state = Waiting;
-        int fd = -1;
-        int error = 0;
-    };
-
     int m_fd = -1;
 };
 
@@ -382,7 +436,10 @@ QString read(const QString& path, const QString& section, const QString& key,
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return fallback;
-    const std::optional<QByteArray> value = lookup(file.readAll(), sectionName, keyName);
+    const std::optional<FileText> text = fileText(file.readAll());
+    if (!text)
+        return fallback;
+    const std::optional<QByteArray> value = lookup(text->text, sectionName, keyName);
     if (!value)
         return fallback;
     return limited(decoded(*value));
@@ -414,20 +471,22 @@ std::optional<QByteArray> withValues(const QByteArray& content, const QString& s
     return updated;
 }
 
-bool update(const QString& path, const Change& change, QString* errorText) {
+bool update(const QString& path, const Change& change, QString* errorText,
+            std::chrono::milliseconds lockWait) {
     if (path.isEmpty())
         return failed(errorText, QStringLiteral("No file name"), path);
+    // The lock is beside the name given, link or not, where scripts look for it.
+    WriteLock lock;
+    if (!lock.lock(path + QStringLiteral(".lock"), lockWait, errorText))
+        return false;
     // Follow a symlink so that the link stays and its target gets the new content.
     const QFileInfo info(path);
     const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
-    WriteLock lock;
-    if (!lock.lock(target + QStringLiteral(".lock"), errorText))
-        return false;
     // Only the lock's holder writes the temporary file: one found now was left by a killed write.
     ::unlink(QFile::encodeName(temporaryPath(target)).constData());
 
     const QByteArray targetName = QFile::encodeName(target);
-    std::optional<QByteArray> content;
+    std::optional<FileText> text;
     std::optional<mode_t> mode;
     struct stat status {};
     if (::stat(targetName.constData(), &status) == 0) {
@@ -442,20 +501,24 @@ bool update(const QString& path, const Change& change, QString* errorText) {
         QFile file(target);
         if (!file.open(QIODevice::ReadOnly))
             return failed(errorText, file.errorString(), target);
-        content = file.readAll();
+        const QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError)
             return failed(errorText, file.errorString(), target);
+        text = fileText(bytes);
+        if (!text)
+            return failed(errorText, QStringLiteral("Unknown text encoding"), target);
         mode = status.st_mode & 07777;
     } else if (errno != ENOENT) {
         return failed(errorText, systemError(errno), target);
     }
 
-    const std::optional<QByteArray> updated = change(content);
+    const std::optional<QByteArray> updated =
+        change(text ? std::optional(text->text) : std::nullopt);
     if (!updated)
         return failed(errorText, QStringLiteral("Invalid name or value"), target);
-    if (content && *updated == *content)
+    if (text && *updated == text->text)
         return true;
-    return replaceFile(target, *updated, mode, errorText);
+    return replaceFile(target, text ? fileBytes(*text, *updated) : *updated, mode, errorText);
 }
 
 bool write(const QString& path, const QString& section, const QString& key, const QString& value,

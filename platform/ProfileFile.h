@@ -5,13 +5,16 @@
 #include <QList>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <utility>
 
 // Profile (INI) files read and written the way the Windows profile routines do it, so that files
 // stay interchangeable with them. Text crosses into the file in the locale's 8-bit encoding
-// (UTF-8); read() also takes what Windows programs write in their own code page.
+// (UTF-8); read() also takes what Windows programs write in their own code page. A file in
+// UTF-16 with a byte order mark is read and written in UTF-16; one in an encoding the reader
+// does not know (UTF-32, UTF-16 without the mark) reads as missing and is never written.
 namespace ProfileFile {
 
 // The longest value read() yields, in characters.
@@ -39,12 +42,15 @@ QString exactValue(const QString& value);
 
 // Replaces the file with change(its content), or change(nullopt) when there is no file; writes
 // nothing when change gives the content back unchanged, and fails when it gives nullopt.
-// Every update holds an advisory lock (flock on path + ".lock") from reading to renaming, so
-// that writers take turns and none loses another's change; the new content goes to
-// path + ".saving" and is renamed over the file, so the file is never cut. On failure
-// errorText gets the reason and the path it concerns, e.g. "Permission denied (/x/config.ini)".
+// Every update holds an advisory lock (flock on path + ".lock", beside path even when that is a
+// symlink; it must be a regular file) from reading to renaming, so that writers take turns and
+// none loses another's change. The wait for the lock lasts at most lockWait and lets the
+// calling thread's timers and repaints run. The new content goes to ".saving" beside the file (a
+// symlink's target) and is renamed over it, so the file is never cut. On failure errorText gets
+// the reason and the path it concerns, e.g. "Permission denied (/x/config.ini)".
 using Change = std::function<std::optional<QByteArray>(const std::optional<QByteArray>& content)>;
-bool update(const QString& path, const Change& change, QString* errorText = nullptr);
+bool update(const QString& path, const Change& change, QString* errorText = nullptr,
+            std::chrono::milliseconds lockWait = std::chrono::seconds(10));
 
 // Replaces the file at once (see update()). False when the file cannot be read or replaced, is
 // read-only, or a name is empty or could not be read back (line breaks, a key with "=" or

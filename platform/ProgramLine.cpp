@@ -12,7 +12,7 @@ struct Word {
     QString text;
     qsizetype start = 0; // where the word starts and ends in the line
     qsizetype end = 0;
-    bool homeRelative = false; // starts with an unquoted "~"
+    bool homeRelative = false; // "~" alone or before a "/", neither of them quoted
 };
 
 bool isBlank(QChar c) {
@@ -30,7 +30,10 @@ std::optional<QList<Word>> words(const QString& line) {
             return result;
         Word word;
         word.start = i;
-        word.homeRelative = line[i] == u'~';
+        // As in a POSIX shell, a quote or backslash anywhere up to the first unquoted "/"
+        // leaves the tilde alone: ~"/x", ~\/x and ~''/x are not the home folder.
+        word.homeRelative =
+            line[i] == u'~' && (i + 1 == n || isBlank(line[i + 1]) || line[i + 1] == u'/');
         while (i < n && !isBlank(line[i])) {
             const QChar c = line[i];
             if (c == u'\\') {
@@ -121,17 +124,18 @@ std::optional<ProgramLine::Program> ProgramLine::resolve(const QString& line,
     const std::optional<QList<Word>> found = words(line);
     if (!found || found->isEmpty())
         return std::nullopt;
-    // An unquoted path with blanks: the shortest run of words that names a program, as Windows
-    // reads "C:\Program Files\App\app.exe --flag".
-    QString prefix = found->first().text;
-    for (qsizetype last = 0; last < found->size(); ++last) {
-        if (last > 0) {
-            const Word& previous = (*found)[last - 1];
-            const Word& word = (*found)[last];
-            prefix += line.mid(previous.end, word.start - previous.end) + word.text;
-        }
+    // An unquoted path with blanks: of the runs of leading words (joined by the blanks between
+    // them) that name a program, the longest, so that an executable "/opt/My" cannot take
+    // over "/opt/My App/bin/app --flag".
+    QStringList runs{found->first().text};
+    for (qsizetype i = 1; i < found->size(); ++i) {
+        const Word& previous = (*found)[i - 1];
+        const Word& word = (*found)[i];
+        runs.append(runs.last() + line.mid(previous.end, word.start - previous.end) + word.text);
+    }
+    for (qsizetype last = found->size() - 1; last >= 0; --last) {
         const QString program =
-            locate(expandHome(prefix, found->first().homeRelative, homeFolder), searchPath);
+            locate(expandHome(runs[last], found->first().homeRelative, homeFolder), searchPath);
         if (program.isEmpty())
             continue;
         QStringList arguments;

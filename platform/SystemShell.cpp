@@ -4,7 +4,6 @@
 #include "platform/StartEnvironment.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
@@ -27,13 +26,14 @@ QStringList searchPath(const QProcessEnvironment& environment) {
     return environment.value(QStringLiteral("PATH")).split(u':', Qt::SkipEmptyParts);
 }
 
-// An existing local file or folder opens as a file; anything else is a web address, so that
-// "www.debian.org" does not become a file in the root folder.
+// A local path (absolute, or from the home folder) opens as a file, there or not, and the
+// opener says when it is missing; anything else is a web address, so that "www.debian.org"
+// does not become a file in the root folder.
 QUrl addressUrl(const QString& address) {
     QString path = address;
     if (address == QLatin1String("~") || address.startsWith(QLatin1String("~/")))
         path = QDir::homePath() + address.mid(1);
-    if (path.startsWith(u'/') && QFileInfo::exists(path))
+    if (path.startsWith(u'/'))
         return QUrl::fromLocalFile(path);
     return QUrl::fromUserInput(path);
 }

@@ -39,10 +39,13 @@ void setAtomList(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t p
 } // namespace
 
 void X11WindowHints::markAsUtility(QWindow* window) {
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !window)
+    // Other platforms (offscreen) offer the X11 interface too, with no connection behind it.
+    if (!window || QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
-    xcb_connection_t* connection = x11->connection();
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection || xcb_connection_has_error(connection))
+        return;
     const auto id = static_cast<xcb_window_t>(window->winId());
 
     // Qt writes the type from its window flags (Qt::Tool would do, but makes Qt lose the

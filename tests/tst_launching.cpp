@@ -160,8 +160,9 @@ void LaunchingTest::initTestCase() {
     installFontSubstitutions();
 
     QVERIFY(root.isValid());
-    for (const char* program : {"bin/tool", "bin/xdg-open", "My Apps/run.sh", "opt/My App/bin/app",
-                                "odd it's \"q\" \\b/run"}) {
+    // "opt/My" as well: of the runs of words that name a program, the longest is started.
+    for (const char* program : {"bin/tool", "bin/xdg-open", "My Apps/run.sh", "opt/My",
+                                "opt/My App/bin/app", "odd it's \"q\" \\b/run"}) {
         makeRecorder(root.filePath(QString::fromUtf8(program)));
     }
     makeRecorder(QDir::home().filePath("bin/hometool"));

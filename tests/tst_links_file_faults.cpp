@@ -10,13 +10,16 @@
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QSaveFile>
+#include <QStringEncoder>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolTip>
 
 #include <QProcess>
 
 #include <optional>
 #include <poll.h>
+#include <sys/file.h>
 
 // The links window on settings files that are damaged, huge, out of reach or changed behind
 // its back: it stays up, and the file afterwards is the old one or the new one, never a mix.
@@ -47,6 +50,8 @@ private slots:
     void changedByAnotherProgram_data();
     void changedByAnotherProgram();
     void longCommandSavedAsShown();
+    void charactersOutsideTheBasicPlane();
+    void scriptAndSaveOnALinkedFile();
     void twoProcessesSaveTwoSlots();
     void noHome();
 
@@ -129,6 +134,12 @@ QByteArray redPicture() {
         red.save(path);
     }
     return QFile::encodeName(path);
+}
+
+QByteArray encoded(const QByteArray& utf8, QStringConverter::Encoding encoding, bool mark = true) {
+    QStringEncoder encoder(encoding, mark ? QStringConverter::Flag::WriteBom
+                                          : QStringConverter::Flag::Default);
+    return encoder(QString::fromUtf8(utf8));
 }
 
 QString toPlain(const QString& html) {
@@ -274,6 +285,17 @@ void LinksFileFaultsTest::badFile_data() {
               afterSave(withShort, shortT, "No3A=\"none\"", "No3S=\"Computer program\""));
     }
 
+    {
+        // What Windows editors save as "Unicode": read, and written in the same encoding.
+        const QByteArray text =
+            LinksFixture::defaultWith({{"No1T=\"[none]\"", "No1T=Caf\xC3\xA9 \xF0\x9F\x8E\xB5"}});
+        const QByteArray saved = defaultAfterSave(text);
+        for (const auto& [name, encoding] : {std::pair{"UTF-16LE", QStringConverter::Utf16LE},
+                                             {"UTF-16BE", QStringConverter::Utf16BE}})
+            plain(name, encoded(text, encoding), encoded(saved, encoding),
+                  encoded(afterErase(saved), encoding));
+    }
+
     auto refused = [](const char* name, const QByteArray& content, Setup setup, qint64 limit,
                       const QString& loadMessage, const QString& writeError) {
         QTest::newRow(name) << content << setup << limit << false << QByteArray() << QByteArray()
@@ -289,6 +311,10 @@ void LinksFileFaultsTest::badFile_data() {
     refused("read-only folder, no file", noFile, ReadOnlyFolder, 0, "Could not create", denied);
     refused("disk full", kept, DiskFull, kept.size() / 2, QString(), "File too large");
     refused("disk full, no file", noFile, DiskFull, 16, "Could not create", "File too large");
+    const QString unknown = QStringLiteral("Unknown text encoding");
+    refused("UTF-32", encoded(kept, QStringConverter::Utf32LE), Plain, 0, QString(), unknown);
+    refused("unmarked UTF-16", encoded(kept, QStringConverter::Utf16LE, false), Plain, 0, QString(),
+            unknown);
 
     // The title grows past the limit, the address shrinks far more: Save stores the whole
     // link or nothing, never the address without its title.
@@ -355,8 +381,10 @@ void LinksFileFaultsTest::badFile() {
     clickOn(first);
     const int launches = int(f.shell.opened.size() + f.shell.started.size());
     QCOMPARE(launches, first->text() == "[none]" ? 0 : 1);
-    if (setup == Unreadable)
+    if (setup == Unreadable || writeError == "Unknown text encoding")
         QCOMPARE(first->text(), "[inside error]");
+    if (QByteArray(QTest::currentDataTag()).startsWith("UTF-16"))
+        QCOMPARE(first->text(), QString::fromUtf8("Caf\xC3\xA9 \xF0\x9F\x8E\xB5"));
     QVERIFY(first->text().size() <= 254);
     // Titles and their tooltips are shown as the text they are, whatever it holds.
     QTRY_VERIFY(!first->toolTip().isEmpty());
@@ -511,6 +539,81 @@ void LinksFileFaultsTest::longCommandSavedAsShown() {
     openEditor(3);
     QCOMPARE(text("titleEdit")->text(), title);
     QCOMPARE(text("addressEdit")->text(), f.shell.started.first());
+}
+
+// The boxes count characters as the store does: a link of 200 characters outside the Basic
+// Multilingual Plane saves unchanged, and a longer text loses whole characters only.
+void LinksFileFaultsTest::charactersOutsideTheBasicPlane() {
+    const QByteArray note = "\xF0\x9F\x8E\xB5"; // U+1F3B5
+    const QByteArray before =
+        LinksFixture::defaultWith({{"No3T=\"[none]\"", "No3T=" + note.repeated(200)},
+                                   {"No3A=\"none\"", "No3A=/x"},
+                                   {"No3S=\"Computer program\"", "No3S=URL"}});
+    LinksFixture::writeConfig(before);
+    f.start();
+    QVERIFY(f.openLinks());
+    openEditor(3);
+    QCOMPARE(text("titleEdit")->text(), QString::fromUtf8(note.repeated(200)));
+    clickOn(f.child("saveCommand"));
+    QVERIFY(f.messages.shown.isEmpty());
+    QCOMPARE(LinksFixture::readConfig(), before);
+
+    openEditor(3);
+    text("titleEdit")->setText(QString::fromUtf8(note.repeated(300)));
+    QCOMPARE(text("titleEdit")->text(), QString::fromUtf8(note.repeated(254)));
+    text("titleEdit")->setText(QString::fromUtf8("x" + note.repeated(254)));
+    QCOMPARE(text("titleEdit")->text(), QString::fromUtf8("x" + note.repeated(253)));
+}
+
+// config.ini linked into a dotfiles folder: the README's script, held up a little inside its
+// lock, and a Save take turns on config.ini.lock beside the link; the clock goes on ticking
+// while the Save waits, and both changes land in the link's target.
+void LinksFileFaultsTest::scriptAndSaveOnALinkedFile() {
+    QTemporaryDir dotfiles;
+    const QString target = dotfiles.filePath("tempivo.ini");
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(LinksFixture::defaultText()) > 0);
+    file.close();
+    QDir().mkpath(configFolder());
+    QVERIFY(QFile::link(target, LinksFixture::configPath()));
+    f.start();
+    QVERIFY(f.openLinks());
+    openEditor(3);
+    text("titleEdit")->setText(QStringLiteral("Mine"));
+    text("addressEdit")->setText(QStringLiteral("/mine"));
+
+    QProcess script;
+    script.setWorkingDirectory(configFolder());
+    script.start("sh", {"-c", "flock config.ini.lock sh -c 'sleep 0.6; sed -i --follow-symlinks "
+                              "\"s/^No5T=.*/No5T=Theirs/\" config.ini'"});
+    QVERIFY(script.waitForStarted());
+    const auto lockedElsewhere = [lock = QFile::encodeName(LinksFixture::configPath() + ".lock")] {
+        const int fd = open(lock.constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600);
+        const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        close(fd);
+        return held;
+    };
+    QTRY_VERIFY(lockedElsewhere());
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(20);
+    QElapsedTimer waited;
+    waited.start();
+    clickOn(f.child("saveCommand"));
+    QVERIFY2(waited.elapsed() >= 200 && ticks >= 5,
+             qPrintable(QStringLiteral("%1 ms, %2 ticks").arg(waited.elapsed()).arg(ticks)));
+    QVERIFY(script.waitForFinished());
+    QCOMPARE(script.exitCode(), 0);
+
+    QVERIFY(f.messages.shown.isEmpty());
+    QVERIFY(QFileInfo(LinksFixture::configPath()).isSymLink());
+    QFile result(target);
+    QVERIFY(result.open(QIODevice::ReadOnly));
+    const QByteArray content = result.readAll();
+    QVERIFY2(content.contains("\nNo3T=Mine\r\n") && content.contains("\nNo5T=Theirs"),
+             content.constData());
+    QFile::remove(LinksFixture::configPath() + ".lock");
 }
 
 namespace {

@@ -7,12 +7,19 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,6 +38,22 @@ QByteArray defaultText(const QByteArray& lineEnd = "\r\n") {
 
 using TestFiles::get;
 using TestFiles::put;
+
+// True when another process holds the lock on path.
+bool lockedElsewhere(const QByteArray& path) {
+    const int fd = open(path.constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600);
+    const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    close(fd);
+    return held;
+}
+
+// Threads and open descriptors of this process.
+std::pair<int, int> threadsAndFiles() {
+    return {int(QDir(QStringLiteral("/proc/self/task"))
+                    .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                    .size()),
+            int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::System).size())};
+}
 
 // The bytes a write took away lie within one line of before, that line's break included.
 bool onlyOneLineChanged(const QByteArray& before, const QByteArray& after) {
@@ -99,6 +122,69 @@ private slots:
         QVERIFY(dir.isValid());
         for (const QString& name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden))
             QFile::remove(dir.filePath(name));
+    }
+
+    // The lock file: anything but a regular file is refused at once, and a lock held for good
+    // gives up after the wait with the event loop running all along and nothing left behind.
+    void lockFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("FIFO") << "fifo"
+                              << "Not a regular file";
+        QTest::newRow("link to a FIFO") << "link to fifo"
+                                        << "Not a regular file";
+        QTest::newRow("dangling link") << "dangling link"
+                                       << "Not a regular file";
+        QTest::newRow("folder") << "folder"
+                                << "Is a directory";
+        QTest::newRow("held by another program") << "held"
+                                                 << "Locked by another program";
+    }
+
+    void lockFile() {
+        QFETCH(QString, kind);
+        QFETCH(QString, error);
+        const QByteArray lock = QFile::encodeName(path() + ".lock");
+        const QByteArray elsewhere = QFile::encodeName(dir.filePath("elsewhere"));
+        put(path(), defaultText());
+        if (kind.contains("fifo"))
+            QCOMPARE(mkfifo(kind == "fifo" ? lock : elsewhere, 0600), 0);
+        if (kind.contains("link"))
+            QCOMPARE(symlink(elsewhere.constData(), lock.constData()), 0);
+        if (kind == "folder")
+            QVERIFY(QDir().mkdir(QFile::decodeName(lock)));
+        QProcess holder;
+        if (kind == "held") {
+            holder.start("flock", {QFile::decodeName(lock), "sleep", "30"});
+            QVERIFY(holder.waitForStarted());
+            QTRY_VERIFY(lockedElsewhere(lock));
+        }
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(20);
+        const auto before = threadsAndFiles();
+
+        QElapsedTimer timer;
+        timer.start();
+        QString reason;
+        QVERIFY(!ProfileFile::update(
+            path(), [](const auto&) { return QByteArray("changed"); }, &reason,
+            std::chrono::milliseconds(400)));
+        QVERIFY2(reason.startsWith(error + " (" + path() + ".lock)"), qPrintable(reason));
+        QCOMPARE(threadsAndFiles(), before);
+        QCOMPARE(get(path()), defaultText());
+        QVERIFY(!QFile::exists(QFile::decodeName(elsewhere)) || kind.contains("fifo"));
+        if (kind == "held") {
+            QVERIFY2(timer.elapsed() >= 400 && ticks >= 10, qPrintable(QString::number(ticks)));
+            holder.kill();
+            holder.waitForFinished();
+        } else {
+            QVERIFY(timer.elapsed() < 400);
+        }
+        unlink(lock);
+        unlink(elsewhere);
+        rmdir(lock);
     }
 
     void diskFullDuringAWrite_data() {

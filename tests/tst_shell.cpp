@@ -39,6 +39,9 @@ void ShellTest::splitCommandLine_data() {
     QTest::newRow("no comments") << "notify-send #tag a#b"
                                  << QStringList{"notify-send", "#tag", "a#b"} << true;
     QTest::newRow("quoted tilde") << "ls '~/x' \\~" << QStringList{"ls", "~/x", "~"} << true;
+    QTest::newRow("quote or backslash before the slash")
+        << "ls ~\"/x\" ~\\/x ~''/x ~'' ~/\"x\""
+        << QStringList{"ls", "~/x", "~/x", "~/x", "~", "/home/u/x"} << true;
     QTest::newRow("escapes in double quotes")
         << "p \"\\a\\$\\\\\" tab\\\tx" << QStringList{"p", "\\a$\\", "tab\tx"} << true;
     QTest::newRow("trailing backslash") << "C:\\" << QStringList{"C:\\"} << true;

@@ -222,6 +222,23 @@ expect_geometry Tempivo "368 100 88 194"
 drag 2 440 250 540 300
 expect_geometry Tempivo "468 150 88 194"
 ok "a move with the right or middle button ends at its release"
+# One drag at a time: a left press during a right-button drag takes it over, and the first
+# release ends it; the strip stays where it was dropped while the pointer moves on.
+step() { # XDOTOOL-COMMAND...: then a moment for the strip to follow
+    xdotool "$@"
+    sleep 0.25
+}
+step mousemove 540 300 mousedown 3
+step mousemove 545 305
+step mousemove 440 400
+step mousedown 1
+step mousemove 450 410
+step mouseup 3
+step mousemove 460 420
+step mouseup 1
+step mousemove 900 700
+expect_geometry Tempivo "378 260 88 194"
+ok "right, then left, both released: the strip stays where it was dropped"
 
 kill -TERM "$tempivo"
 expect_exit SIGTERM
