@@ -60,6 +60,9 @@ bool AlsaMixer::findVolumeControl(Handle handle, Control& control) {
 bool AlsaMixer::writeVolume(Handle handle, const Control& control, quint32 value) {
     if (!handle || !control.element)
         return false;
+    // The element's other settings, such as the mute switch, go out with the volume as the
+    // mixer last saw them: take in what changed since, or an unmute made elsewhere is undone.
+    snd_mixer_handle_events(static_cast<snd_mixer_t*>(handle));
     auto* element = static_cast<snd_mixer_elem_t*>(control.element);
     const long raw = scaleVolume(value, control.minimum, control.maximum);
     return snd_mixer_selem_set_playback_volume_all(element, raw) == 0;
