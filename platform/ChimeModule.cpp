@@ -73,7 +73,8 @@ std::optional<Wave> readWave(const QString& path) {
         }
         at = body + qsizetype(size) + (size & 1);
     }
-    if (!wave.format.isValid() || wave.format.channelCount() > 8)
+    if (!wave.format.isValid() || wave.format.channelCount() > 8 ||
+        wave.format.sampleRate() > 384000)
         return {};
     wave.samples.truncate(wave.samples.size() / wave.format.bytesPerFrame() *
                           wave.format.bytesPerFrame());
