@@ -3,7 +3,11 @@
 #include <alsa/asoundlib.h>
 
 #include <cmath>
+#include <condition_variable>
 #include <cstdarg>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace {
 
@@ -13,6 +17,57 @@ constexpr char elementName[] = "Master";
 // libasound prints its errors on stderr by default; failures here are reported by result.
 void silentErrorHandler(const char*, int, const char*, int, const char*, ...) {
 }
+
+// Volume writes run on a thread of their own: PipeWire's ALSA plug-in waits for its server's
+// answer with no time limit, and a server killed while Tempivo runs never answers, which froze the
+// clock at the next click on Sound. The latest value wins; a write stuck for good holds only this
+// thread.
+class VolumeWriter {
+public:
+    static VolumeWriter& instance() {
+        // Never destroyed: at exit the thread may still wait inside the plug-in.
+        static VolumeWriter* const writer = new VolumeWriter;
+        return *writer;
+    }
+
+    void write(snd_mixer_t* mixer, snd_mixer_elem_t* element, long raw) {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_pending = Request{mixer, element, raw};
+        }
+        m_wake.notify_one();
+    }
+
+private:
+    struct Request {
+        snd_mixer_t* mixer;
+        snd_mixer_elem_t* element;
+        long raw;
+    };
+
+    VolumeWriter() {
+        std::thread([this] { run(); }).detach();
+    }
+
+    [[noreturn]] void run() {
+        for (;;) {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_pending.has_value(); });
+            const Request request = *m_pending;
+            m_pending.reset();
+            lock.unlock();
+            // The element's other settings, such as the mute switch, go out with the volume as
+            // the mixer last saw them: take in what changed since, or an unmute made elsewhere
+            // is undone.
+            snd_mixer_handle_events(request.mixer);
+            snd_mixer_selem_set_playback_volume_all(request.element, request.raw);
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::optional<Request> m_pending;
+};
 
 } // namespace
 
@@ -60,7 +115,8 @@ bool AlsaMixer::findVolumeControl(Handle handle, Control& control) {
 bool AlsaMixer::writeVolume(Handle handle, const Control& control, quint32 value) {
     if (!handle || !control.element)
         return false;
-    auto* element = static_cast<snd_mixer_elem_t*>(control.element);
-    const long raw = scaleVolume(value, control.minimum, control.maximum);
-    return snd_mixer_selem_set_playback_volume_all(element, raw) == 0;
+    VolumeWriter::instance().write(static_cast<snd_mixer_t*>(handle),
+                                   static_cast<snd_mixer_elem_t*>(control.element),
+                                   scaleVolume(value, control.minimum, control.maximum));
+    return true;
 }

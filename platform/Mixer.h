@@ -18,7 +18,8 @@ public:
     virtual bool open(Handle& handle) = 0;
     // Fills `control` with the master playback volume of the mixer.
     virtual bool findVolumeControl(Handle handle, Control& control) = 0;
-    // Sets every channel of the control to `value` (0 to 65535).
+    // Sets every channel of the control to `value` (0 to 65535), without waiting for the
+    // device; false when there is no control to set.
     virtual bool writeVolume(Handle handle, const Control& control, quint32 value) = 0;
 };
 
