@@ -1,5 +1,7 @@
 #include "widgets/FittedLabel.h"
 
+#include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
@@ -17,16 +19,52 @@ FittedLabel::FittedLabel(QWidget* parent)
 }
 
 void FittedLabel::setInkArea(const QRect& area) {
+    m_inkAreaSource = nullptr;
     if (area == m_inkArea)
         return;
     m_inkArea = area;
+    m_placement.reset();
     update();
 }
 
-FittedLabel::Placement FittedLabel::placement() const {
+void FittedLabel::setInkArea(std::function<QRect()> area) {
+    m_inkAreaSource = std::move(area);
+    m_placement.reset();
+    update();
+}
+
+bool FittedLabel::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::FontChange:
+    case QEvent::Resize:
+    case QEvent::ContentsRectChange:
+    case QEvent::LayoutDirectionChange:
+    case QEvent::StyleChange:
+        m_placement.reset();
+        break;
+    default:
+        break;
+    }
+    return QLabel::event(event);
+}
+
+const FittedLabel::Placement& FittedLabel::placement() const {
+    if (!m_placement || m_placedText != text() || m_placedAlignment != alignment()) {
+        if (m_inkAreaSource) {
+            m_inkArea = m_inkAreaSource();
+            m_inkAreaSource = nullptr;
+        }
+        m_placedText = text();
+        m_placedAlignment = alignment();
+        m_placement = place();
+    }
+    return *m_placement;
+}
+
+FittedLabel::Placement FittedLabel::place() const {
     const QRect area = m_inkArea.isNull() ? contentsRect() : m_inkArea;
     const QString caption = text();
-    Placement p{font(), area.topLeft(), {}};
+    Placement p{font(), area.topLeft(), {}, {}, {}};
 
     QFontMetrics metrics(p.font);
     QRect ink = metrics.tightBoundingRect(caption);
@@ -73,22 +111,30 @@ FittedLabel::Placement FittedLabel::placement() const {
 
     p.origin = QPoint(x, baseline);
     p.ink = ink.translated(p.origin);
+    p.line = QRect(x, baseline - metrics.ascent(), advance + 1, metrics.height());
+    p.painted = p.ink.adjusted(-1, -1, 1, 1);
+    if (p.font.underline()) {
+        p.painted |= QRect(x - 1, baseline + metrics.underlinePos() - 1, advance + 2,
+                           metrics.lineWidth() + 2);
+    }
+    p.painted &= rect();
     return p;
 }
 
-void FittedLabel::paintEvent(QPaintEvent*) {
+void FittedLabel::paintEvent(QPaintEvent* event) {
     const QString caption = text();
     if (caption.isEmpty())
         return;
-    const Placement p = placement();
+    const Placement& p = placement();
+    // Neighbouring boxes overlap by a pixel: a repaint of the next label's box reaches this
+    // one without touching its caption.
+    if (!event->region().intersects(p.painted))
+        return;
     QPainter painter(this);
     painter.setFont(p.font);
     QStyleOption option;
     option.initFrom(this);
-    const QFontMetrics metrics(p.font);
     // The style draws the text in the label's colours, greyed while the label is disabled.
-    const QRect line(p.origin.x(), p.origin.y() - metrics.ascent(),
-                     metrics.horizontalAdvance(caption) + 1, metrics.height());
-    style()->drawItemText(&painter, line, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+    style()->drawItemText(&painter, p.line, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                           option.palette, isEnabled(), caption, foregroundRole());
 }
