@@ -13,7 +13,9 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 #include <cstdio>
+#include <malloc.h>
 
 int Program::run(int argc, char* argv[]) {
     // What Tempivo sets below is for its own Qt alone, not for the programs it starts.
@@ -66,5 +68,8 @@ int Program::run(int argc, char* argv[]) {
     QObject::connect(&clock, &ClockWindow::exitRequested, &app, &QApplication::quit);
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &app, &QApplication::quit);
+    // Start-up leaves most of the heap it used free but still held: give it back once the
+    // strip is on screen, as the clock then sits for hours.
+    QTimer::singleShot(1000, [] { malloc_trim(0); });
     return app.exec();
 }
