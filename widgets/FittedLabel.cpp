@@ -112,7 +112,7 @@ FittedLabel::Placement FittedLabel::place() const {
     p.origin = QPoint(x, baseline);
     p.ink = ink.translated(p.origin);
     p.line = QRect(x, baseline - metrics.ascent(), advance + 1, metrics.height());
-    p.painted = p.ink.adjusted(-1, -1, 1, 1);
+    p.painted = p.ink.adjusted(-1, 0, 1, 0);
     if (p.font.underline()) {
         p.painted |= QRect(x - 1, baseline + metrics.underlinePos() - 1, advance + 2,
                            metrics.lineWidth() + 2);
