@@ -23,13 +23,13 @@ void FittedLabel::setInkArea(const QRect& area) {
     if (area == m_inkArea)
         return;
     m_inkArea = area;
-    m_placement.reset();
+    m_placements.clear();
     update();
 }
 
 void FittedLabel::setInkArea(std::function<QRect()> area) {
     m_inkAreaSource = std::move(area);
-    m_placement.reset();
+    m_placements.clear();
     update();
 }
 
@@ -40,7 +40,7 @@ bool FittedLabel::event(QEvent* event) {
     case QEvent::ContentsRectChange:
     case QEvent::LayoutDirectionChange:
     case QEvent::StyleChange:
-        m_placement.reset();
+        m_placements.clear();
         break;
     default:
         break;
@@ -49,16 +49,23 @@ bool FittedLabel::event(QEvent* event) {
 }
 
 const FittedLabel::Placement& FittedLabel::placement() const {
-    if (!m_placement || m_placedText != text() || m_placedAlignment != alignment()) {
+    if (m_placedAlignment != alignment()) {
+        m_placements.clear();
+        m_placedAlignment = alignment();
+    }
+    const QString caption = text();
+    auto placed = m_placements.constFind(caption);
+    if (placed == m_placements.cend()) {
         if (m_inkAreaSource) {
             m_inkArea = m_inkAreaSource();
             m_inkAreaSource = nullptr;
         }
-        m_placedText = text();
-        m_placedAlignment = alignment();
-        m_placement = place();
+        // A stopwatch readout cycles through sixty captions.
+        if (m_placements.size() >= 64)
+            m_placements.clear();
+        placed = m_placements.insert(caption, place());
     }
-    return *m_placement;
+    return *placed;
 }
 
 FittedLabel::Placement FittedLabel::place() const {

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QHash>
 #include <QLabel>
 
 #include <functional>
-#include <optional>
 
 // A one-line text label that draws the ink of its caption wholly inside its box. The layouts
 // give many labels a box only as tall as the type's size, where the toolkit's own top
@@ -39,13 +39,13 @@ private:
         QRect line; // the text line drawn, from the top of the font to its bottom
         QRect painted;
     };
-    // Worked out when the caption, its font, box or alignment change, not at every paint.
+    // Worked out when the caption, its font, box or alignment change, not at every paint, and
+    // kept for each caption the label has shown since.
     const Placement& placement() const;
     Placement place() const;
 
     mutable QRect m_inkArea;
     mutable std::function<QRect()> m_inkAreaSource;
-    mutable std::optional<Placement> m_placement;
-    mutable QString m_placedText;
+    mutable QHash<QString, Placement> m_placements;
     mutable Qt::Alignment m_placedAlignment;
 };
