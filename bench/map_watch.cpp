@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <poll.h>
 #include <set>
 #include <string>
 #include <unistd.h>
@@ -72,7 +73,30 @@ int main(int argc, char* argv[]) {
     // New top-level windows are created as children of the root, then reparented into a frame
     // and mapped; watch each from its creation and test it after every map on the screen.
     std::set<xcb_window_t> candidates;
-    while (xcb_generic_event_t* event = xcb_wait_for_event(c)) {
+    auto found = [&] {
+        for (xcb_window_t w : candidates) {
+            if (viewable(c, w) && named(c, w, name)) {
+                const double ms = std::chrono::duration<double, std::milli>(
+                                      std::chrono::steady_clock::now() - start)
+                                      .count();
+                std::printf("%d %.1f 0x%x\n", int(pid), ms, unsigned(w));
+                return true;
+            }
+        }
+        return false;
+    };
+    pollfd connection{xcb_get_file_descriptor(c), POLLIN, 0};
+    for (;;) {
+        xcb_generic_event_t* event = xcb_poll_for_event(c);
+        if (!event) {
+            if (xcb_connection_has_error(c))
+                return 1;
+            // A window mapped before its watch was in place sends nothing more: look again
+            // after a quiet spell.
+            if (poll(&connection, 1, 20) == 0 && found())
+                return 0;
+            continue;
+        }
         const uint8_t type = event->response_type & 0x7f;
         if (type == XCB_CREATE_NOTIFY) {
             const auto* e = reinterpret_cast<xcb_create_notify_event_t*>(event);
@@ -81,18 +105,8 @@ int main(int argc, char* argv[]) {
                 watch(c, e->window);
             }
         }
-        if (type == XCB_MAP_NOTIFY || type == XCB_PROPERTY_NOTIFY) {
-            for (xcb_window_t w : candidates) {
-                if (viewable(c, w) && named(c, w, name)) {
-                    const double ms = std::chrono::duration<double, std::milli>(
-                                          std::chrono::steady_clock::now() - start)
-                                          .count();
-                    std::printf("%d %.1f 0x%x\n", int(pid), ms, unsigned(w));
-                    return 0;
-                }
-            }
-        }
         std::free(event);
+        if ((type == XCB_MAP_NOTIFY || type == XCB_PROPERTY_NOTIFY) && found())
+            return 0;
     }
-    return 1;
 }
