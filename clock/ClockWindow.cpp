@@ -110,11 +110,15 @@ struct ClockWindow::Picture {
     std::vector<Glyph> glyphs;
     std::array<QRect, 5> cellAreas;
 
-    const QPixmap& dotsOf(const GlyphCell* cell, const QImage* glyph, const QRect& area) {
+    const QPixmap& dotsOf(const GlyphCell* cell, const QImage* glyph) {
         for (const Glyph& g : glyphs) {
             if (g.cell == cell && g.glyph == glyph)
                 return g.dots;
         }
+        const QRect area(
+            QPoint(DotMatrix::toDevice(cell->x(), ratio), DotMatrix::toDevice(cell->y(), ratio)),
+            QPoint(DotMatrix::toDevice(cell->x() + glyph->width(), ratio) - 1,
+                   DotMatrix::toDevice(cell->y() + glyph->height(), ratio) - 1));
         QPixmap dots(area.size());
         QPainter painter(&dots);
         painter.translate(-area.topLeft());
@@ -270,8 +274,17 @@ ClockWindow::Picture& ClockWindow::pictureFor(qreal ratio) {
         QPainter gridPainter(&p.grid);
         DotMatrix::paint(gridPainter, grid, QPoint(), ratio);
         const GlyphCell* cells[] = {hourTens, hourUnits, colon, minuteTens, minuteUnits};
-        for (size_t i = 0; i < p.cellAreas.size(); ++i)
+        const GlyphStore& store = GlyphStore::instance();
+        for (size_t i = 0; i < p.cellAreas.size(); ++i) {
             p.cellAreas[i] = device(cells[i]->geometry());
+            // Every glyph a cell can show, so that a new minute costs no more than a blink.
+            if (cells[i] == colon) {
+                p.dotsOf(colon, &store.dots());
+            } else {
+                for (int digit = 0; digit < 10; ++digit)
+                    p.dotsOf(cells[i], &store.digit(digit));
+            }
+        }
     }
     if (p.border != m_border || p.lines.empty()) {
         p.border = m_border;
@@ -318,12 +331,9 @@ void ClockWindow::paintEvent(QPaintEvent* event) {
     for (size_t i = 0; i < picture.cellAreas.size(); ++i) {
         const QImage* glyph = cells[i]->glyph();
         if (glyph && picture.cellAreas[i].intersects(dirty)) {
-            const QRect area(
-                QPoint(DotMatrix::toDevice(cells[i]->x(), ratio),
-                       DotMatrix::toDevice(cells[i]->y(), ratio)),
-                QPoint(DotMatrix::toDevice(cells[i]->x() + glyph->width(), ratio) - 1,
-                       DotMatrix::toDevice(cells[i]->y() + glyph->height(), ratio) - 1));
-            painter.drawPixmap(area.topLeft(), picture.dotsOf(cells[i], glyph, area));
+            const QPixmap& dots = picture.dotsOf(cells[i], glyph);
+            painter.drawPixmap(DotMatrix::toDevice(cells[i]->x(), ratio),
+                               DotMatrix::toDevice(cells[i]->y(), ratio), dots);
         }
     }
     for (const Picture::Fill& f : picture.lines) {
