@@ -13,8 +13,10 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <malloc.h>
 #include <tuple>
 #include <utility>
 
@@ -146,5 +148,8 @@ int Program::run(int argc, char* argv[]) {
         return 0;
     CompanionWindows companions(clock, services);
     QObject::connect(&clock, &ClockWindow::exitRequested, &app, &QApplication::quit);
+    // Start-up leaves most of the heap it used free but still held: give it back once the
+    // strip is on screen, as the clock then sits for hours.
+    QTimer::singleShot(1000, [] { malloc_trim(0); });
     return app.exec();
 }

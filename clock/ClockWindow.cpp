@@ -19,8 +19,12 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+
+#include <array>
+#include <vector>
 
 namespace {
 
@@ -82,6 +86,48 @@ const LabelLayout ClockWindowLayout::labels[] = {
      Colors::lightCyan, false},
     {&ClockWindow::exitCommand, "exitCommand", "Exit", 240, 2520, 495, 255, 8.25, Colors::lightCyan,
      false},
+};
+
+// The strip's dots, rules and frame drawn once per pixel ratio: a repaint, mostly one blinking
+// colon each second, then only copies and fills device rectangles.
+struct ClockWindow::Picture {
+    struct Fill {
+        QRect area;
+        QColor color;
+    };
+    struct Glyph {
+        const GlyphCell* cell;
+        const QImage* glyph;
+        QPixmap dots;
+    };
+
+    qreal ratio = 0;
+    QSize border;
+    QPixmap grid;
+    // The rules, then the raised frame on the window's outermost device pixels.
+    std::vector<Fill> lines;
+    // Each glyph as drawn in each cell: where a dot falls depends on the cell's place at
+    // ratios like 1.5.
+    std::vector<Glyph> glyphs;
+    std::array<QRect, 5> cellAreas;
+
+    const QPixmap& dotsOf(const GlyphCell* cell, const QImage* glyph) {
+        for (const Glyph& g : glyphs) {
+            if (g.cell == cell && g.glyph == glyph)
+                return g.dots;
+        }
+        const QRect area(
+            QPoint(DotMatrix::toDevice(cell->x(), ratio), DotMatrix::toDevice(cell->y(), ratio)),
+            QPoint(DotMatrix::toDevice(cell->x() + glyph->width(), ratio) - 1,
+                   DotMatrix::toDevice(cell->y() + glyph->height(), ratio) - 1));
+        QPixmap dots(area.size());
+        QPainter painter(&dots);
+        painter.translate(-area.topLeft());
+        DotMatrix::paint(painter, *glyph, cell->pos(), ratio);
+        painter.end();
+        glyphs.push_back({cell, glyph, dots});
+        return glyphs.back().dots;
+    }
 };
 
 ClockWindow::ClockWindow(const Services& services, QWidget* parent)
@@ -186,9 +232,11 @@ void ClockWindow::buildPanel() {
     }
     pauseCommand->setEnabled(false);
     // The bar's box runs on into the readout row: its ink ends a pixel above the digits'.
-    const int digitsTop = minutesReadout->y() + minutesReadout->inkRect().top();
-    startPauseBar->setInkArea(
-        QRect(0, 0, startPauseBar->width(), digitsTop - 1 - startPauseBar->y()));
+    // Measured when the bar is first drawn, not before the strip is up.
+    startPauseBar->setInkArea([this] {
+        const int digitsTop = minutesReadout->y() + minutesReadout->inkRect().top();
+        return QRect(0, 0, startPauseBar->width(), digitsTop - 1 - startPauseBar->y());
+    });
 
     connect(moveCommand, &CommandLabel::clicked, this, &ClockWindow::onMoveClicked);
     connect(exitCommand, &CommandLabel::clicked, this, &ClockWindow::onExitClicked);
@@ -209,64 +257,91 @@ void ClockWindow::startDrag() {
     m_services.windows->startMove(this);
 }
 
-void ClockWindow::paintEvent(QPaintEvent* event) {
-    // Most repaints are one blinking colon: draw only what crosses the dirty area.
-    QPainter painter(this);
-    painter.setClipRegion(event->region());
-    // Draw in device pixels, so that the frame, the lines and every LED dot are whole pixels of
-    // one size at any scale factor.
-    const qreal ratio = painter.deviceTransform().m11();
-    painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+ClockWindow::Picture& ClockWindow::pictureFor(qreal ratio) {
+    if (!m_picture)
+        m_picture = std::make_unique<Picture>();
+    Picture& p = *m_picture;
     auto device = [ratio](const QRect& r) {
         return QRect(
             QPoint(DotMatrix::toDevice(r.left(), ratio), DotMatrix::toDevice(r.top(), ratio)),
             QPoint(DotMatrix::toDevice(r.right() + 1, ratio) - 1,
                    DotMatrix::toDevice(r.bottom() + 1, ratio) - 1));
     };
+    const int line = DotMatrix::dotSize(ratio);
+    if (p.ratio != ratio) {
+        p = Picture();
+        p.ratio = ratio;
+        const QImage& grid = GlyphStore::instance().ledGrid();
+        p.grid = QPixmap(DotMatrix::toDevice(grid.width(), ratio),
+                         DotMatrix::toDevice(grid.height(), ratio));
+        QPainter gridPainter(&p.grid);
+        DotMatrix::paint(gridPainter, grid, QPoint(), ratio);
+        const GlyphCell* cells[] = {hourTens, hourUnits, colon, minuteTens, minuteUnits};
+        const GlyphStore& store = GlyphStore::instance();
+        for (size_t i = 0; i < p.cellAreas.size(); ++i) {
+            p.cellAreas[i] = device(cells[i]->geometry());
+            // Every glyph a cell can show, so that a new minute costs no more than a blink.
+            if (cells[i] == colon) {
+                p.dotsOf(colon, &store.dots());
+            } else {
+                for (int digit = 0; digit < 10; ++digit)
+                    p.dotsOf(cells[i], &store.digit(digit));
+            }
+        }
+    }
+    if (p.border != m_border || p.lines.empty()) {
+        p.border = m_border;
+        p.lines.clear();
+        for (const RuleLine& r : ruleLines) {
+            const QRect px = QRect(QPoint(Twips::toPx(r.x1), Twips::toPx(r.y1)),
+                                   QPoint(Twips::toPx(r.x2), Twips::toPx(r.y2)))
+                                 .normalized();
+            QRect d = device(px);
+            if (px.height() == 1)
+                d.setHeight(line);
+            else
+                d.setWidth(line);
+            p.lines.push_back({d, Colors::lightGrey});
+        }
+        const int w = qRound(m_border.width() * ratio);
+        const int h = qRound(m_border.height() * ratio);
+        if (w > 0 && h > 0) {
+            p.lines.push_back({QRect(0, 0, line, h), Colors::white});
+            p.lines.push_back({QRect(0, 0, w, line), Colors::white});
+            p.lines.push_back({QRect(w - line, 0, line, h), Colors::black});
+            p.lines.push_back({QRect(0, h - line, w, line), Colors::black});
+        }
+    }
+    return p;
+}
+
+void ClockWindow::paintEvent(QPaintEvent* event) {
+    // Most repaints are one blinking colon: draw only what crosses the dirty area.
+    // The painter is clipped to the dirty region already.
+    QPainter painter(this);
+    // Draw in device pixels, so that the frame, the lines and every LED dot are whole pixels of
+    // one size at any scale factor.
+    const qreal ratio = painter.deviceTransform().m11();
+    painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
     const QRect dirty =
         QRectF(QRectF(event->rect()).topLeft() * ratio, QRectF(event->rect()).size() * ratio)
             .toAlignedRect();
-    const int line = DotMatrix::dotSize(ratio);
+    Picture& picture = pictureFor(ratio);
 
     painter.fillRect(dirty, Colors::darkGreen);
-    if (m_gridRatio != ratio) {
-        const QImage& grid = GlyphStore::instance().ledGrid();
-        m_grid = QPixmap(DotMatrix::toDevice(grid.width(), ratio),
-                         DotMatrix::toDevice(grid.height(), ratio));
-        QPainter gridPainter(&m_grid);
-        DotMatrix::paint(gridPainter, grid, QPoint(), ratio);
-        m_gridRatio = ratio;
+    painter.drawPixmap(dirty.topLeft(), picture.grid, dirty);
+    const GlyphCell* cells[] = {hourTens, hourUnits, colon, minuteTens, minuteUnits};
+    for (size_t i = 0; i < picture.cellAreas.size(); ++i) {
+        const QImage* glyph = cells[i]->glyph();
+        if (glyph && picture.cellAreas[i].intersects(dirty)) {
+            const QPixmap& dots = picture.dotsOf(cells[i], glyph);
+            painter.drawPixmap(DotMatrix::toDevice(cells[i]->x(), ratio),
+                               DotMatrix::toDevice(cells[i]->y(), ratio), dots);
+        }
     }
-    painter.drawPixmap(dirty.topLeft(), m_grid, dirty);
-    for (const GlyphCell* cell : {hourTens, hourUnits, colon, minuteTens, minuteUnits}) {
-        if (cell->glyph() && device(cell->geometry()).intersects(dirty))
-            DotMatrix::paint(painter, *cell->glyph(), cell->pos(), ratio);
-    }
-
-    auto fill = [&](const QColor& color, const QRect& r) {
-        if (r.intersects(dirty))
-            painter.fillRect(r, color);
-    };
-    for (const RuleLine& r : ruleLines) {
-        const QRect px = QRect(QPoint(Twips::toPx(r.x1), Twips::toPx(r.y1)),
-                               QPoint(Twips::toPx(r.x2), Twips::toPx(r.y2)))
-                             .normalized();
-        QRect d = device(px);
-        if (px.height() == 1)
-            d.setHeight(line);
-        else
-            d.setWidth(line);
-        fill(Colors::lightGrey, d);
-    }
-
-    // The raised frame on the window's outermost device pixels.
-    const int w = qRound(m_border.width() * ratio);
-    const int h = qRound(m_border.height() * ratio);
-    if (w > 0 && h > 0) {
-        fill(Colors::white, QRect(0, 0, line, h));
-        fill(Colors::white, QRect(0, 0, w, line));
-        fill(Colors::black, QRect(w - line, 0, line, h));
-        fill(Colors::black, QRect(0, h - line, w, line));
+    for (const Picture::Fill& f : picture.lines) {
+        if (f.area.intersects(dirty))
+            painter.fillRect(f.area, f.color);
     }
 }
 
@@ -314,7 +389,10 @@ void ClockWindow::armTickTimer() {
 }
 
 void ClockWindow::showTime() {
-    m_digits->tick();
+    // Painted here and now: an update() would cost the event loop a second pass each second.
+    const QRegion changed = m_digits->tick();
+    if (!changed.isEmpty())
+        repaint(changed);
     if (QAccessible::isActive())
         sayTime();
     armTickTimer();

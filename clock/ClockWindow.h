@@ -3,7 +3,6 @@
 #include "clock/DigitDisplay.h"
 #include "platform/Services.h"
 
-#include <QPixmap>
 #include <QWidget>
 #include <memory>
 
@@ -68,14 +67,15 @@ private:
     void armTickTimer();
     void sayTime();
     void sayStopwatch(qint64 seconds);
+    struct Picture;
+    Picture& pictureFor(qreal ratio);
 
     Services m_services;
     QSize m_border;
     // The hours and minutes as the strip shows them, for screen readers.
     QString m_spokenTime;
-    // The LED grid in device pixels, for the pixel ratio it was drawn at.
-    QPixmap m_grid;
-    qreal m_gridRatio = 0;
+    // What a repaint draws, in device pixels for the pixel ratio it was worked out at.
+    std::unique_ptr<Picture> m_picture;
 
     GlyphCell* hourTens = nullptr;
     GlyphCell* hourUnits = nullptr;

@@ -6,10 +6,15 @@
 
 namespace {
 
+void show(GlyphCell* cell, const QImage* glyph, QRegion& changed) {
+    if (cell->replaceGlyph(glyph))
+        changed += cell->geometry();
+}
+
 // A character that is not a digit leaves the cell as it is.
-void setFromCharacter(GlyphCell* cell, QChar c) {
+void showCharacter(GlyphCell* cell, QChar c, QRegion& changed) {
     if (const QImage* glyph = GlyphStore::instance().forCharacter(c))
-        cell->setGlyph(glyph);
+        show(cell, glyph, changed);
 }
 
 } // namespace
@@ -27,26 +32,23 @@ void DigitDisplay::showInitial() {
         cell->setGlyph(&store.digit(0));
 }
 
-void DigitDisplay::tick() {
-    if (m_colonBlank) {
-        m_cells.colon->setGlyph(&GlyphStore::instance().dots());
-        m_colonBlank = false;
-    } else {
-        m_cells.colon->setGlyph(nullptr);
-        m_colonBlank = true;
-    }
+QRegion DigitDisplay::tick() {
+    QRegion changed;
+    show(m_cells.colon, m_colonBlank ? &GlyphStore::instance().dots() : nullptr, changed);
+    m_colonBlank = !m_colonBlank;
 
     const QString t = m_time.currentTimeText();
     if (t.size() == 10) {
         // Hours 1 to 9: the tens cell stays dark.
-        m_cells.hourTens->setGlyph(nullptr);
-        setFromCharacter(m_cells.hourUnits, t[0]);
-        setFromCharacter(m_cells.minuteTens, t[2]);
-        setFromCharacter(m_cells.minuteUnits, t[3]);
+        show(m_cells.hourTens, nullptr, changed);
+        showCharacter(m_cells.hourUnits, t[0], changed);
+        showCharacter(m_cells.minuteTens, t[2], changed);
+        showCharacter(m_cells.minuteUnits, t[3], changed);
     } else if (t.size() == 11) {
-        setFromCharacter(m_cells.hourTens, t[0]);
-        setFromCharacter(m_cells.hourUnits, t[1]);
-        setFromCharacter(m_cells.minuteTens, t[3]);
-        setFromCharacter(m_cells.minuteUnits, t[4]);
+        showCharacter(m_cells.hourTens, t[0], changed);
+        showCharacter(m_cells.hourUnits, t[1], changed);
+        showCharacter(m_cells.minuteTens, t[3], changed);
+        showCharacter(m_cells.minuteUnits, t[4], changed);
     }
+    return changed;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRegion>
+
 class GlyphCell;
 class TimeText;
 
@@ -18,7 +20,9 @@ public:
 
     // 00:00 with a lit colon, until the first tick.
     void showInitial();
-    void tick();
+    // Shows the time now; returns the area of the cells that changed (in the window), for the
+    // caller to repaint.
+    QRegion tick();
 
 private:
     Cells m_cells;

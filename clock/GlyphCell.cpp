@@ -11,10 +11,15 @@ GlyphCell::GlyphCell(const QString& name, const QRect& geometry, QWidget* parent
 }
 
 void GlyphCell::setGlyph(const QImage* glyph) {
+    if (replaceGlyph(glyph))
+        update();
+}
+
+bool GlyphCell::replaceGlyph(const QImage* glyph) {
     if (glyph == m_glyph)
-        return;
+        return false;
     m_glyph = glyph;
-    update();
+    return true;
 }
 
 void GlyphCell::mousePressEvent(QMouseEvent* event) {

@@ -13,6 +13,9 @@ public:
 
     const QImage* glyph() const { return m_glyph; }
     void setGlyph(const QImage* glyph);
+    // Changes the glyph without asking for a repaint; true when it changed, and the caller
+    // repaints the cell.
+    bool replaceGlyph(const QImage* glyph);
 
 signals:
     void pressed();

@@ -1,5 +1,6 @@
 #include "platform/TimeText.h"
 
+#include <QDateTime>
 #include <QTime>
 
 QString twelveHourText(const QTime& time) {
@@ -30,5 +31,8 @@ QString SystemTimeText::currentTimeText() const {
 }
 
 int SystemTimeText::msecsToNextSecond() const {
-    return 1000 - QTime::currentTime().msec();
+    // Time zones move the clock by whole seconds: the milliseconds need no local time, whose
+    // time-zone lookup costs as much as the rest of the tick.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    return 1000 - int((now % 1000 + 1000) % 1000);
 }

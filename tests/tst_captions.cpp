@@ -162,6 +162,38 @@ private slots:
                              ok->palette().color(QPalette::Button),
                              [ok](const QString& c) { ok->setText(c); }));
     }
+
+    // Boxes overlap their neighbours by a pixel. A label draws only where its caption can
+    // change pixels, so a stopwatch second draws the seconds readout alone, and a repaint of
+    // any one box gives the pixels of a whole repaint.
+    void aRepaintDrawsOnlyTheLabelsItReaches() {
+        ClockWindow clock(fx.services());
+        clock.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&clock));
+        QTest::mouseClick(clock.windowHandle(), Qt::LeftButton, {}, QPoint(80, 5));
+        QTest::mouseClick(clock.findChild<CommandLabel*>(QStringLiteral("startCommand")),
+                          Qt::LeftButton);
+        const auto labels = clock.findChildren<CommandLabel*>();
+        auto* seconds = clock.findChild<CommandLabel*>(QStringLiteral("secondsReadout"));
+        for (CommandLabel* label : labels) {
+            const bool reached =
+                label->paintedArea().translated(label->pos()).intersects(seconds->geometry());
+            QVERIFY2(reached == (label == seconds), qPrintable(label->objectName()));
+        }
+        for (qreal ratio : {1.0, 1.5, 2.0}) {
+            QImage whole(clock.size() * ratio, QImage::Format_RGB32);
+            whole.setDevicePixelRatio(ratio);
+            clock.render(&whole);
+            for (CommandLabel* label : labels) {
+                QImage part = whole.copy();
+                QPainter(&part).fillRect(label->geometry(), Qt::magenta);
+                clock.render(&part, label->pos(), QRegion(label->geometry()));
+                QVERIFY2(
+                    part == whole,
+                    qPrintable(QStringLiteral("%1 at %2").arg(label->objectName()).arg(ratio)));
+            }
+        }
+    }
 };
 
 QTEST_MAIN(CaptionsTest)

@@ -292,6 +292,25 @@ private slots:
         QCOMPARE(strip().at(2), u' ');
     }
 
+    // A tick paints its cells before it returns, leaving the event loop nothing to do.
+    void aTickPaintsAtOnce() {
+        struct PaintCounter : QObject {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* event) override {
+                paints += event->type() == QEvent::Paint;
+                return false;
+            }
+        } counter;
+        clock->show();
+        QVERIFY(QTest::qWaitForWindowExposed(clock.get()));
+        QCoreApplication::processEvents();
+        clock->installEventFilter(&counter);
+        tick();
+        QCOMPARE(counter.paints, 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(counter.paints, 1);
+    }
+
     void pressesFoldAndUnfold_data() {
         QTest::addColumn<QString>("target");
         QTest::addColumn<int>("button");

@@ -1,5 +1,7 @@
 #include "widgets/FittedLabel.h"
 
+#include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
@@ -17,16 +19,59 @@ FittedLabel::FittedLabel(QWidget* parent)
 }
 
 void FittedLabel::setInkArea(const QRect& area) {
+    m_inkAreaSource = nullptr;
     if (area == m_inkArea)
         return;
     m_inkArea = area;
+    m_placements.clear();
     update();
 }
 
-FittedLabel::Placement FittedLabel::placement() const {
+void FittedLabel::setInkArea(std::function<QRect()> area) {
+    m_inkAreaSource = std::move(area);
+    m_placements.clear();
+    update();
+}
+
+bool FittedLabel::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::FontChange:
+    case QEvent::Resize:
+    case QEvent::ContentsRectChange:
+    case QEvent::LayoutDirectionChange:
+    case QEvent::StyleChange:
+        m_placements.clear();
+        break;
+    default:
+        break;
+    }
+    return QLabel::event(event);
+}
+
+const FittedLabel::Placement& FittedLabel::placement() const {
+    if (m_placedAlignment != alignment()) {
+        m_placements.clear();
+        m_placedAlignment = alignment();
+    }
+    const QString caption = text();
+    auto placed = m_placements.constFind(caption);
+    if (placed == m_placements.cend()) {
+        if (m_inkAreaSource) {
+            m_inkArea = m_inkAreaSource();
+            m_inkAreaSource = nullptr;
+        }
+        // A stopwatch readout cycles through sixty captions.
+        if (m_placements.size() >= 64)
+            m_placements.clear();
+        placed = m_placements.insert(caption, place());
+    }
+    return *placed;
+}
+
+FittedLabel::Placement FittedLabel::place() const {
     const QRect area = m_inkArea.isNull() ? contentsRect() : m_inkArea;
     const QString caption = text();
-    Placement p{font(), area.topLeft(), {}};
+    Placement p{font(), area.topLeft(), {}, {}, {}};
 
     QFontMetrics metrics(p.font);
     QRect ink = metrics.tightBoundingRect(caption);
@@ -73,22 +118,30 @@ FittedLabel::Placement FittedLabel::placement() const {
 
     p.origin = QPoint(x, baseline);
     p.ink = ink.translated(p.origin);
+    p.line = QRect(x, baseline - metrics.ascent(), advance + 1, metrics.height());
+    p.painted = p.ink.adjusted(-1, 0, 1, 0);
+    if (p.font.underline()) {
+        p.painted |= QRect(x - 1, baseline + metrics.underlinePos() - 1, advance + 2,
+                           metrics.lineWidth() + 2);
+    }
+    p.painted &= rect();
     return p;
 }
 
-void FittedLabel::paintEvent(QPaintEvent*) {
+void FittedLabel::paintEvent(QPaintEvent* event) {
     const QString caption = text();
     if (caption.isEmpty())
         return;
-    const Placement p = placement();
+    const Placement& p = placement();
+    // Neighbouring boxes overlap by a pixel: a repaint of the next label's box reaches this
+    // one without touching its caption.
+    if (!event->region().intersects(p.painted))
+        return;
     QPainter painter(this);
     painter.setFont(p.font);
     QStyleOption option;
     option.initFrom(this);
-    const QFontMetrics metrics(p.font);
     // The style draws the text in the label's colours, greyed while the label is disabled.
-    const QRect line(p.origin.x(), p.origin.y() - metrics.ascent(),
-                     metrics.horizontalAdvance(caption) + 1, metrics.height());
-    style()->drawItemText(&painter, line, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+    style()->drawItemText(&painter, p.line, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                           option.palette, isEnabled(), caption, foregroundRole());
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QHash>
 #include <QLabel>
+
+#include <functional>
 
 // A one-line text label that draws the ink of its caption wholly inside its box. The layouts
 // give many labels a box only as tall as the type's size, where the toolkit's own top
@@ -13,12 +16,19 @@ public:
 
     // Keeps the ink within this part of the label (label coordinates); null for the whole label.
     void setInkArea(const QRect& area);
+    // The same, with the area worked out when the caption is first placed: measuring may load
+    // fonts, which a label that is never shown does not need.
+    void setInkArea(std::function<QRect()> area);
     // The font the caption is drawn in: the label's own, narrowed when the caption is too wide.
     QFont drawnFont() const { return placement().font; }
     // Where the caption's ink lies, in label coordinates.
     QRect inkRect() const { return placement().ink; }
+    // The pixels drawing the caption can change: its ink with a pixel round it for the
+    // smoothed edges, and its underline. A repaint that misses them leaves the label alone.
+    QRect paintedArea() const { return placement().painted; }
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -26,8 +36,16 @@ private:
         QFont font;
         QPoint origin; // start of the baseline
         QRect ink;
+        QRect line; // the text line drawn, from the top of the font to its bottom
+        QRect painted;
     };
-    Placement placement() const;
+    // Worked out when the caption, its font, box or alignment change, not at every paint, and
+    // kept for each caption the label has shown since.
+    const Placement& placement() const;
+    Placement place() const;
 
-    QRect m_inkArea;
+    mutable QRect m_inkArea;
+    mutable std::function<QRect()> m_inkAreaSource;
+    mutable QHash<QString, Placement> m_placements;
+    mutable Qt::Alignment m_placedAlignment;
 };
