@@ -8,6 +8,7 @@
 #include "app/TerminationSignals.h"
 #include "clock/ClockWindow.h"
 #include "platform/StartEnvironment.h"
+#include "platform/WindowManager.h"
 #include "version.h"
 #include "widgets/Fonts.h"
 
@@ -51,16 +52,14 @@ int Program::run(int argc, char* argv[]) {
         SingleInstance::keyFor(QGuiApplication::platformName(), request.display));
     if (!instance.claim())
         return 0;
+    const Services services = Services::system();
     // Connected before the clock exists: its start-up may wait in a modal message box.
-    QObject::connect(&instance, &SingleInstance::showRequested, &app, [] {
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window->isVisible())
-                window->raise();
-        }
+    QObject::connect(&instance, &SingleInstance::showRequested, &app, [&services] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            services.windows->raise(window);
     });
     installFontSubstitutions();
 
-    const Services services = Services::system();
     ClockWindow clock(services);
     CompanionWindows companions(clock, services);
     QObject::connect(&clock, &ClockWindow::exitRequested, &app, &QApplication::quit);

@@ -68,6 +68,12 @@ private:
     void armTickTimer();
 
     Services m_services;
+    // Whether the command panel is out; the height only shows it.
+    bool m_unfolded = false;
+    // A snap that the window manager does not carry out is tried this often from one place.
+    static constexpr int MaxSnapAttempts = 3;
+    QPoint m_snapFrom;
+    int m_snapAttempts = 0;
     QSize m_border;
     // The LED grid in device pixels, for the pixel ratio it was drawn at.
     QPixmap m_grid;
