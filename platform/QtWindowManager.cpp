@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -58,6 +59,14 @@ void QtWindowManager::raise(QWidget* window) {
         return;
     window->raise();
     X11WindowHints::raise(window->windowHandle());
+    // fluxbox raises a window that takes no focus by neither request; a window mapped afresh
+    // goes on top of its layer everywhere.
+    QTimer::singleShot(300, window, [window] {
+        if (window->isVisible() && X11WindowHints::isCovered(window->windowHandle())) {
+            window->hide();
+            window->show();
+        }
+    });
 }
 
 QPoint QtWindowManager::reportedPosition(QWidget* window) {

@@ -137,6 +137,50 @@ void X11WindowHints::raise(QWindow* window) {
     xcb_flush(c);
 }
 
+namespace {
+
+// The window's rectangle on the root window, when it is shown.
+std::optional<QRect> shownRect(xcb_connection_t* c, xcb_window_t window) {
+    const ReplyPtr<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+    if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
+        return std::nullopt;
+    const ReplyPtr<xcb_get_geometry_reply_t> geometry(
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+    const ReplyPtr<xcb_translate_coordinates_reply_t> at(xcb_translate_coordinates_reply(
+        c, xcb_translate_coordinates(c, window, rootScreen(c)->root, 0, 0), nullptr));
+    if (!geometry || !at)
+        return std::nullopt;
+    // With the title bar and border the window manager draws round it.
+    const QList<uint32_t> frame =
+        property32(c, window, internAtom(c, "_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 4);
+    const QMargins margins =
+        frame.size() == 4 ? QMargins(int(frame[0]), int(frame[2]), int(frame[1]), int(frame[3]))
+                          : QMargins();
+    return QRect(at->dst_x, at->dst_y, geometry->width, geometry->height).marginsAdded(margins);
+}
+
+} // namespace
+
+bool X11WindowHints::isCovered(QWindow* window) {
+    xcb_connection_t* c = connection();
+    if (!c || !window || !window->handle())
+        return false;
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    const QList<uint32_t> stacking = property32(
+        c, rootScreen(c)->root, internAtom(c, "_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, 4096);
+    const std::optional<QRect> own = shownRect(c, id);
+    const qsizetype from = stacking.indexOf(id);
+    if (!own || from < 0)
+        return false;
+    for (qsizetype i = from + 1; i < stacking.size(); ++i) {
+        const std::optional<QRect> other = shownRect(c, stacking[i]);
+        if (other && other->intersects(*own))
+            return true;
+    }
+    return false;
+}
+
 std::optional<QPoint> X11WindowHints::reportedPosition(QWindow* window) {
     xcb_connection_t* c = connection();
     if (!c || !window || !window->handle() || !window->screen())

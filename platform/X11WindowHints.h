@@ -24,6 +24,9 @@ void markAsUtility(QWindow* window);
 // raise from a program.
 void raise(QWindow* window);
 
+// Whether a shown window that the window manager stacks above this one overlaps it.
+bool isCovered(QWindow* window);
+
 // The window's top-left corner as the X server has it, which a window manager may have put
 // elsewhere than Qt believes.
 std::optional<QPoint> reportedPosition(QWindow* window);

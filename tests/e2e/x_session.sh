@@ -29,8 +29,8 @@ ok() {
 }
 
 # A 1024 x 768 screen on a display Xvfb picks itself (checks may run side by side), managed by
-# openbox or the window manager named: icewm, fluxbox, metacity, or xfwm4 with xfce4-panel at
-# the top (these two on a session bus of their own).
+# openbox or the window manager named: icewm, fluxbox, metacity, xfwm4 with xfce4-panel at the
+# top, kwin_x11, or mutter (the last four on a session bus of their own).
 start_x_session() {
     local wm=${1:-openbox}
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
@@ -43,19 +43,23 @@ start_x_session() {
     export DISPLAY=:$(head -n1 "$work/display")
     export HOME=${HOME_FOR_WM:-$work/wm-home}
     mkdir -p "$HOME"
-    if [[ $wm == metacity || $wm == xfwm4 ]]; then
+    if [[ $wm == metacity || $wm == xfwm4 || $wm == kwin_x11 || $wm == mutter ]]; then
         local bus
         bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1 2>/dev/null)
         export DBUS_SESSION_BUS_ADDRESS=$(head -n1 <<<"$bus")
         pids+=($(tail -n1 <<<"$bus"))
     fi
-    "$wm" >"$work/$wm.log" 2>&1 &
+    case $wm in
+    kwin_x11) KWIN_COMPOSE=N QT_QPA_PLATFORM=xcb kwin_x11 >"$work/$wm.log" 2>&1 & ;;
+    mutter) mutter --x11 --sm-disable >"$work/$wm.log" 2>&1 & ;;
+    *) "$wm" >"$work/$wm.log" 2>&1 & ;;
+    esac
     pids+=($!)
     if [[ $wm == xfwm4 ]]; then
         xfce4-panel >"$work/panel.log" 2>&1 &
         pids+=($!)
     fi
-    for _ in $(seq 150); do
+    for _ in $(seq 300); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
             { [[ $wm != xfwm4 ]] || xprop -root _NET_WORKAREA | grep -q '= 0, [1-9]'; } && break
         sleep 0.1
