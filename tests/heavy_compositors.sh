@@ -125,7 +125,8 @@ wayland_checks() { # NAME
     if [[ -n $box ]] && kill -0 "$compositor" 2>/dev/null; then
         row "$name" "the mixer box shows and the compositor runs on" pass
     else
-        row "$name" "the mixer box shows and the compositor runs on" FAIL
+        row "$name" "the mixer box shows and the compositor runs on" \
+            "FAIL (box ${box:-not seen}, compositor $(kill -0 "$compositor" 2>/dev/null && echo runs || echo ended))"
         return
     fi
     xdo key --window "$box" Return
