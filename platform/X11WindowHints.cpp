@@ -23,7 +23,8 @@ xcb_connection_t* connection() {
     if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb"))
         return nullptr;
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    return c && !xcb_connection_has_error(c) ? c : nullptr;
 }
 
 xcb_screen_t* rootScreen(xcb_connection_t* c) {
