@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/X11WindowHints.h"
+
 #include <QPointer>
 #include <QRect>
 #include <QShowEvent>
@@ -37,8 +39,12 @@ public:
 protected:
     void showEvent(QShowEvent* event) override {
         Dialog::showEvent(event);
-        if (!event->spontaneous())
-            DialogPlacement::place(this, m_owner ? m_owner.data() : this->parentWidget());
+        if (event->spontaneous())
+            return;
+        DialogPlacement::place(this, m_owner ? m_owner.data() : this->parentWidget());
+        // Without an owner the taskbar would list it.
+        if (m_owner)
+            X11WindowHints::skipTaskbar(this->windowHandle());
     }
 
 private:

@@ -124,6 +124,19 @@ void X11WindowHints::markAsUtility(QWindow* window) {
     xcb_flush(c);
 }
 
+void X11WindowHints::skipTaskbar(QWindow* window) {
+    xcb_connection_t* c = connection();
+    if (!c || !window)
+        return;
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    const xcb_atom_t state = internAtom(c, "_NET_WM_STATE");
+    QList<uint32_t> states = property32(c, id, state, XCB_ATOM_ATOM);
+    for (const char* name : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
+        addOnce(states, internAtom(c, name));
+    setProperty32(c, id, state, XCB_ATOM_ATOM, states);
+    xcb_flush(c);
+}
+
 void X11WindowHints::raise(QWindow* window) {
     xcb_connection_t* c = connection();
     if (!c || !window || !window->isVisible())

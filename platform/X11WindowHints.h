@@ -19,6 +19,9 @@ namespace X11WindowHints {
 // offering WM_TAKE_FOCUS, which some window managers read as "focusable".
 void markAsUtility(QWindow* window);
 
+// Keeps a window that is about to be mapped off taskbars and pagers.
+void skipTaskbar(QWindow* window);
+
 // Raises the window above the others of its layer without giving it the keyboard: a restack
 // or activation request from a pager, which window managers honour where they ignore a plain
 // raise from a program.
