@@ -8,6 +8,7 @@
 #include "app/TerminationSignals.h"
 #include "clock/ClockWindow.h"
 #include "platform/StartEnvironment.h"
+#include "platform/WindowManager.h"
 #include "version.h"
 #include "widgets/Fonts.h"
 
@@ -124,12 +125,11 @@ int Program::run(int argc, char* argv[]) {
         SingleInstance::keyFor(QGuiApplication::platformName(), request.display));
     if (!instance.claim())
         return 0;
+    const Services services = Services::system();
     // Connected before the clock exists: its start-up may wait in a modal message box.
-    QObject::connect(&instance, &SingleInstance::showRequested, &app, [] {
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window->isVisible())
-                window->raise();
-        }
+    QObject::connect(&instance, &SingleInstance::showRequested, &app, [&services] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            services.windows->raise(window);
     });
     installFontSubstitutions();
 
@@ -141,8 +141,6 @@ int Program::run(int argc, char* argv[]) {
         // exit() rather than quit(), which does nothing before exec(): it ends a modal box too.
         QApplication::exit(0);
     });
-
-    const Services services = Services::system();
     ClockWindow clock(services);
     if (terminated)
         return 0;

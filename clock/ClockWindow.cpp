@@ -10,7 +10,6 @@
 #include "platform/WindowManager.h"
 #include "widgets/Colors.h"
 #include "widgets/CommandLabel.h"
-#include "widgets/DockPosition.h"
 #include "widgets/ExactSize.h"
 #include "widgets/Fonts.h"
 #include "widgets/Twips.h"
@@ -176,7 +175,7 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     // primary screen's free area, below any panel; the window has no screen of its own yet.
     QScreen* primary = QGuiApplication::primaryScreen();
     setScreen(primary);
-    const QRect area = primary->availableGeometry();
+    const QRect area = m_services.windows->freeArea(primary->geometry().center());
     const int width = Twips::toPx(ClientWidth);
     setFixedSize(width, Twips::toPx(FoldedHeight));
     keepExactSize(this);
@@ -199,7 +198,7 @@ int ClockWindow::centredLeft(int screenWidthPx, int windowWidthPx) {
 }
 
 QRect ClockWindow::availableArea() const {
-    return availableAreaOf(*this);
+    return m_services.windows->freeArea(geometry().center());
 }
 
 void ClockWindow::buildStrip() {
@@ -255,6 +254,8 @@ void ClockWindow::drawBorder() {
 
 void ClockWindow::startDrag() {
     m_services.windows->startMove(this);
+    // A window manager may tell nothing of where its move ends: look once the button is up.
+    snapTimer->start();
 }
 
 ClockWindow::Picture& ClockWindow::pictureFor(qreal ratio) {
@@ -371,14 +372,12 @@ void ClockWindow::onSurfacePressed() {
         startDrag();
         return;
     }
-    if (Twips::fromPx(height()) == FoldedHeight) {
-        setFixedHeight(Twips::toPx(UnfoldedHeight));
-        keepExactSize(this);
-    } else {
-        setFixedHeight(Twips::toPx(FoldedHeight));
-        keepExactSize(this);
+    // The window's height is no guide: a window manager may impose a larger one.
+    m_unfolded = !m_unfolded;
+    setFixedHeight(Twips::toPx(m_unfolded ? UnfoldedHeight : FoldedHeight));
+    keepExactSize(this);
+    if (!m_unfolded)
         emit panelFolded();
-    }
     drawBorder();
 }
 
@@ -423,9 +422,24 @@ void ClockWindow::sayStopwatch(qint64 seconds) {
 }
 
 void ClockWindow::snapToTopEdge() {
+    // While a button is down the window manager's move goes on, and it would ignore ours.
+    if (m_services.windows->pointerButtonDown())
+        return;
+    // Decide from where the window is: the window manager may have ignored an earlier move
+    // and told Qt nothing. Putting Qt right also brings the docked windows along.
+    const QPoint at = m_services.windows->reportedPosition(this);
+    if (at != pos())
+        move(at);
     const int top = availableArea().top();
-    if (y() != top && Twips::fromPx(y() - top) <= SnapThreshold)
-        move(x(), top);
+    if (at != m_snapFrom) {
+        m_snapFrom = at;
+        m_snapAttempts = 0;
+    }
+    if (at.y() != top && Twips::fromPx(at.y() - top) <= SnapThreshold &&
+        ++m_snapAttempts <= MaxSnapAttempts) {
+        move(at.x(), top);
+        return; // and look again whether it went there
+    }
     // Only a move can bring the window near the edge again: rest until the next one,
     // rather than waking the program twice a second all day.
     snapTimer->stop();

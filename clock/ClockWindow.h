@@ -71,6 +71,12 @@ private:
     Picture& pictureFor(qreal ratio);
 
     Services m_services;
+    // Whether the command panel is out; the height only shows it.
+    bool m_unfolded = false;
+    // A snap that the window manager does not carry out is tried this often from one place.
+    static constexpr int MaxSnapAttempts = 3;
+    QPoint m_snapFrom;
+    int m_snapAttempts = 0;
     QSize m_border;
     // The hours and minutes as the strip shows them, for screen readers.
     QString m_spokenTime;

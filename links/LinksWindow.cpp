@@ -129,7 +129,7 @@ void LinksWindow::buildSlots() {
 
 QPoint LinksWindow::dockPosition() const {
     return ::dockPosition(m_anchor->frameGeometry(), frameGeometry().size(), DockRight, DockBelow,
-                          availableAreaOf(*m_anchor));
+                          m_services.windows->freeArea(m_anchor->frameGeometry().center()));
 }
 
 void LinksWindow::dock() {

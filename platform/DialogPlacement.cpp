@@ -1,4 +1,5 @@
 #include "platform/DialogPlacement.h"
+#include "platform/X11WindowHints.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -10,7 +11,7 @@
 namespace {
 
 constexpr int gap = 8;
-// Window-manager decorations of a dialog not yet shown are unknown: allow for a title bar.
+// Decorations of a dialog not yet shown, where the window manager will not tell them.
 constexpr QMargins assumedFrame(4, 30, 4, 4);
 
 QRect moveInside(QRect r, const QRect& area) {
@@ -58,24 +59,25 @@ QRect DialogPlacement::clear(const QRect& frame, const QRect& avoid, const QRect
     return best;
 }
 
-void DialogPlacement::place(QWidget* dialog) {
+void DialogPlacement::place(QWidget* dialog, const QWidget* owner) {
     const QRect inner = dialog->geometry();
     const QRect known = dialog->frameGeometry();
     const bool frameKnown = known != inner;
+    // Title bars differ by window manager and theme (30 to 41 px): ask for the real frame.
     const QMargins frame =
         frameKnown ? QMargins(inner.left() - known.left(), inner.top() - known.top(),
                               known.right() - inner.right(), known.bottom() - inner.bottom())
-                   : assumedFrame;
+                   : X11WindowHints::frameExtents(dialog->windowHandle()).value_or(assumedFrame);
     QRect outer(QPoint(), dialog->size().grownBy(frame));
 
-    const QWidget* parent = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
+    const QWidget* parent = owner ? owner->window() : nullptr;
     QScreen* screen =
         parent ? QGuiApplication::screenAt(parent->frameGeometry().center()) : nullptr;
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QRect available = screen->availableGeometry();
+    const QRect available = X11WindowHints::freeArea(screen);
     outer.moveCenter(parent ? parent->frameGeometry().center() : available.center());
 
     // move() places the frame where Qt knows it, else the window itself.

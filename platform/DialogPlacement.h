@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/X11WindowHints.h"
+
+#include <QPointer>
 #include <QRect>
 #include <QShowEvent>
 
@@ -13,8 +16,9 @@ namespace DialogPlacement {
 // `avoid`; inside `available` alone when no such place exists.
 QRect clear(const QRect& frame, const QRect& avoid, const QRect& available);
 
-// Moves a dialog that is being shown to such a place, starting from its parent's centre.
-void place(QWidget* dialog);
+// Moves a dialog that is being shown to such a place, starting from the centre of `owner`
+// (of the screen's free area without one).
+void place(QWidget* dialog, const QWidget* owner);
 
 } // namespace DialogPlacement
 
@@ -23,10 +27,26 @@ template <typename Dialog> class ClearlyPlaced : public Dialog {
 public:
     using Dialog::Dialog;
 
+    // Makes the dialog modal for the whole program and above the other windows by its own
+    // state rather than as a transient of `owner`, opening beside it: weston's XWayland ends
+    // the session on a dialog transient for a utility window such as Tempivo's.
+    void standApartFrom(QWidget* owner) {
+        m_owner = owner;
+        this->setWindowFlag(Qt::WindowStaysOnTopHint);
+        this->setWindowModality(Qt::ApplicationModal);
+    }
+
 protected:
     void showEvent(QShowEvent* event) override {
         Dialog::showEvent(event);
-        if (!event->spontaneous())
-            DialogPlacement::place(this);
+        if (event->spontaneous())
+            return;
+        DialogPlacement::place(this, m_owner ? m_owner.data() : this->parentWidget());
+        // Without an owner the taskbar would list it.
+        if (m_owner)
+            X11WindowHints::skipTaskbar(this->windowHandle());
     }
+
+private:
+    QPointer<QWidget> m_owner;
 };

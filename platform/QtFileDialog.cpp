@@ -13,7 +13,8 @@ FileDialog::Result QtFileDialog::getOpenFileName(QWidget* parent, const QList<Fi
             filter.pattern == QLatin1String("*.*") ? QStringLiteral("*") : filter.pattern;
         nameFilters.append(filter.description + QStringLiteral(" (") + pattern + u')');
     }
-    ClearlyPlaced<QFileDialog> dialog(parent, QString(), QString(), nameFilters.join(u";;"));
+    ClearlyPlaced<QFileDialog> dialog(nullptr, QString(), QString(), nameFilters.join(u";;"));
+    dialog.standApartFrom(parent);
     dialog.setOptions(QFileDialog::HideNameFilterDetails);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.selectNameFilter(nameFilters.value(0));

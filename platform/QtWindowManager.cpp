@@ -4,6 +4,8 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -50,4 +52,35 @@ void QtWindowManager::startMove(QWidget* window) {
 
 void QtWindowManager::keepOffTaskbar(QWidget* window) {
     new TaskbarExclusion(window);
+}
+
+void QtWindowManager::raise(QWidget* window) {
+    if (!window->isVisible())
+        return;
+    window->raise();
+    X11WindowHints::raise(window->windowHandle());
+    // fluxbox raises a window that takes no focus by neither request; a window mapped afresh
+    // goes on top of its layer everywhere.
+    QTimer::singleShot(300, window, [window] {
+        if (window->isVisible() && X11WindowHints::isCovered(window->windowHandle())) {
+            window->hide();
+            window->show();
+        }
+    });
+}
+
+QPoint QtWindowManager::reportedPosition(QWidget* window) {
+    return X11WindowHints::reportedPosition(window->windowHandle()).value_or(window->pos());
+}
+
+bool QtWindowManager::pointerButtonDown() {
+    return X11WindowHints::pointerButtonDown().value_or(QGuiApplication::mouseButtons() !=
+                                                        Qt::NoButton);
+}
+
+QRect QtWindowManager::freeArea(const QPoint& point) {
+    QScreen* screen = QGuiApplication::screenAt(point);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return X11WindowHints::freeArea(screen);
 }

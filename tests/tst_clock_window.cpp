@@ -347,10 +347,13 @@ private slots:
         QCOMPARE(windows.moves, 0);
     }
 
-    void anyOtherHeightCountsAsUnfolded() {
-        clock->setFixedHeight(19);
-        press(clock.get(), Qt::LeftButton, {80, 10});
-        QCOMPARE(clock->height(), 18);
+    void aHeightFromTheWindowManagerLeavesTheFoldAlone() {
+        // sway makes every floating window at least 50 px high, folded or not.
+        for (int expected : {194, 18}) {
+            clock->setFixedHeight(50);
+            press(clock.get(), Qt::LeftButton, {80, 10});
+            QCOMPARE(clock->height(), expected);
+        }
     }
 
     void moveSwitchTogglesAndDrags() {
@@ -396,6 +399,43 @@ private slots:
         clock->move(clock->x(), 12);
         QVERIFY(timer->isActive());
         QTRY_COMPARE_WITH_TIMEOUT(clock->y(), 0, 1000);
+    }
+
+    void snapGoesByWhereTheWindowIs_data() {
+        QTest::addColumn<int>("believed");
+        QTest::addColumn<int>("reported");
+        QTest::addColumn<int>("after");
+        QTest::newRow("an earlier snap ignored") << 0 << 12 << 0;
+        QTest::newRow("dropped far from where Qt thinks") << 12 << 300 << 300;
+    }
+
+    void snapGoesByWhereTheWindowIs() {
+        QFETCH(int, believed);
+        QFETCH(int, reported);
+        QFETCH(int, after);
+        clock->move(clock->x(), believed);
+        windows.position = QPoint(clock->x(), reported);
+        snapTick();
+        QCOMPARE(clock->y(), after);
+    }
+
+    void snapWaitsForTheDropAndGivesUpOnARefusal() {
+        auto* timer = clock->findChild<QTimer*>("snapTimer");
+        windows.buttonDown = true;
+        clock->move(clock->x(), 12);
+        snapTick();
+        QCOMPARE(clock->y(), 12);
+        QVERIFY(timer->isActive());
+        // A window manager that keeps the window 12 px down whatever it is asked.
+        windows.buttonDown = false;
+        windows.position = QPoint(clock->x(), 12);
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            snapTick();
+            QCOMPARE(clock->y(), 0);
+        }
+        snapTick();
+        QCOMPARE(clock->y(), 12);
+        QVERIFY(!timer->isActive());
     }
 
     void exitAsksToEndTheProgram() {

@@ -5,6 +5,7 @@
 #include "platform/DialogPlacement.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
+#include "platform/X11WindowHints.h"
 #include "widgets/DockPosition.h"
 
 #include <QApplication>
@@ -142,6 +143,35 @@ private slots:
             QCOMPARE(placed, box);
         // Moved no further than past the strip and in from the edges.
         QVERIFY((placed.topLeft() - box.topLeft()).manhattanLength() < 300);
+    }
+
+    void panelsNarrowOnlyTheirMonitors_data() {
+        QTest::addColumn<QList<uint32_t>>("strut");
+        QTest::addColumn<QRect>("left");
+        QTest::addColumn<QRect>("right");
+        QTest::newRow("a 24 px panel along the top of the right-hand monitor")
+            << QList<uint32_t>{0, 0, 24, 0, 0, 0, 0, 0, 1024, 2047, 0, 0} << leftScreen
+            << QRect(1024, 24, 1024, 744);
+        QTest::newRow("a 30 px panel along the bottom of the left-hand one")
+            << QList<uint32_t>{0, 0, 0, 30, 0, 0, 0, 0, 0, 0, 0, 1023} << QRect(0, 0, 1024, 738)
+            << rightScreen;
+        QTest::newRow("a 40 px dock at the right edge")
+            << QList<uint32_t>{0, 40, 0, 0, 0, 0, 0, 767, 0, 0, 0, 0} << leftScreen
+            << QRect(1024, 0, 984, 768);
+        QTest::newRow("an old-style strut along the whole top")
+            << QList<uint32_t>{0, 0, 24, 0} << QRect(0, 24, 1024, 744)
+            << QRect(1024, 24, 1024, 744);
+        QTest::newRow("a malformed strut")
+            << QList<uint32_t>{0, 0, 24} << leftScreen << rightScreen;
+    }
+
+    void panelsNarrowOnlyTheirMonitors() {
+        QFETCH(QList<uint32_t>, strut);
+        QFETCH(QRect, left);
+        QFETCH(QRect, right);
+        const QSize root(2048, 768);
+        QCOMPARE(X11WindowHints::unreserved(leftScreen, root, {strut}), left);
+        QCOMPARE(X11WindowHints::unreserved(rightScreen, root, {strut}), right);
     }
 
     void realBoxesOpenClearOfTheStrip() {

@@ -2,9 +2,6 @@
 
 #include "widgets/Twips.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-#include <QWidget>
 #include <algorithm>
 
 namespace {
@@ -33,11 +30,4 @@ QPoint dockPosition(const QRect& clock, const QSize& window, int gapTwips, int b
         x = fits(left) ? left
                        : clampSpan(right, window.width(), available.left(), available.right());
     return {x, clampSpan(top, window.height(), available.top(), available.bottom())};
-}
-
-QRect availableAreaOf(const QWidget& widget) {
-    QScreen* on = QGuiApplication::screenAt(widget.geometry().center());
-    if (!on)
-        on = widget.screen();
-    return on ? on->availableGeometry() : QRect();
 }

@@ -5,7 +5,14 @@ pids=()
 cleanup() {
     local i
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[i]}" 2>/dev/null && wait "${pids[i]}" 2>/dev/null || true
+        kill "${pids[i]}" 2>/dev/null || continue
+        # fluxbox blocks SIGTERM.
+        for _ in $(seq 20); do
+            kill -0 "${pids[i]}" 2>/dev/null || break
+            sleep 0.05
+        done
+        kill -9 "${pids[i]}" 2>/dev/null || true
+        wait "${pids[i]}" 2>/dev/null || true
     done
     rm -rf "$work"
 }
@@ -21,9 +28,11 @@ ok() {
     passed=$((passed + 1))
 }
 
-# A 1024 x 768 screen on a display Xvfb picks itself (checks may run side by side), with openbox
-# managing it.
+# A 1024 x 768 screen on a display Xvfb picks itself (checks may run side by side), managed by
+# openbox or the window manager named: icewm, fluxbox, metacity, xfwm4 with xfce4-panel at the
+# top, kwin_x11, or mutter (the last four on a session bus of their own).
 start_x_session() {
+    local wm=${1:-openbox}
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
     pids+=($!)
     for _ in $(seq 100); do
@@ -32,10 +41,27 @@ start_x_session() {
     done
     [[ -s "$work/display" ]] || fail "Xvfb did not start"
     export DISPLAY=:$(head -n1 "$work/display")
-    openbox >"$work/openbox.log" 2>&1 &
+    export HOME=${HOME_FOR_WM:-$work/wm-home}
+    mkdir -p "$HOME"
+    if [[ $wm == metacity || $wm == xfwm4 || $wm == kwin_x11 || $wm == mutter ]]; then
+        local bus
+        bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1 2>/dev/null)
+        export DBUS_SESSION_BUS_ADDRESS=$(head -n1 <<<"$bus")
+        pids+=($(tail -n1 <<<"$bus"))
+    fi
+    case $wm in
+    kwin_x11) KWIN_COMPOSE=N QT_QPA_PLATFORM=xcb kwin_x11 >"$work/$wm.log" 2>&1 & ;;
+    mutter) mutter --x11 --sm-disable >"$work/$wm.log" 2>&1 & ;;
+    *) "$wm" >"$work/$wm.log" 2>&1 & ;;
+    esac
     pids+=($!)
-    for _ in $(seq 100); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    if [[ $wm == xfwm4 ]]; then
+        xfce4-panel >"$work/panel.log" 2>&1 &
+        pids+=($!)
+    fi
+    for _ in $(seq 300); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
+            { [[ $wm != xfwm4 ]] || xprop -root _NET_WORKAREA | grep -q '= 0, [1-9]'; } && break
         sleep 0.1
     done
 }
