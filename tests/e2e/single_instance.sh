@@ -11,28 +11,6 @@ start_x_session
 mkdir -p "$work/runtime" && chmod 700 "$work/runtime"
 tempivo=(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_SESSION_TYPE=x11
     XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" "$binary")
-window_of() {
-    local id
-    for _ in $(seq 100); do
-        id=$(xdotool search --all --onlyvisible "$@" 2>/dev/null | head -n1 || true)
-        [[ -n $id ]] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
-# Waits up to three seconds for window $1 to stack above window $2.
-above() {
-    local ids
-    for _ in $(seq 30); do
-        ids=$(xprop -root _NET_CLIENT_LIST_STACKING | grep -oE '0x[0-9a-f]+' |
-            while read -r id; do printf '%d\n' "$id"; done)
-        (($(grep -nx "$1" <<<"$ids" | cut -d: -f1) > $(grep -nx "$2" <<<"$ids" | cut -d: -f1))) &&
-            return 0
-        sleep 0.1
-    done
-    return 1
-}
-
 "${tempivo[@]}" >"$work/tempivo1.log" 2>&1 &
 first=$!
 pids+=($first)
@@ -42,7 +20,7 @@ xmessage -geometry 300x60+362+0 cover >/dev/null 2>&1 &
 pids+=($!)
 cover=$(window_of --class Xmessage) || fail "no covering window"
 wmctrl -i -r "$cover" -b add,above
-above "$cover" "$strip" || fail "the cover is not above the strip"
+stacked_above "$cover" "$strip" || fail "the cover is not above the strip"
 
 start=$(date +%s%N)
 status=0
@@ -53,7 +31,7 @@ echo "second start: status $status after $elapsed_ms ms"
 ((elapsed_ms < 3000)) || fail "the second start took $elapsed_ms ms"
 kill -0 "$first" 2>/dev/null || fail "the first clock ended"
 [[ $(xdotool search --onlyvisible --name '^Tempivo$' | wc -l) == 1 ]] || fail "more than one strip"
-above "$strip" "$cover" || fail "the strip was not raised"
+stacked_above "$strip" "$cover" || fail "the strip was not raised"
 
 kill -9 "$first"
 wait "$first" 2>/dev/null || true

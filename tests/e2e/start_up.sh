@@ -12,14 +12,6 @@ start_x_session
 mkdir -p "$work/runtime" && chmod 700 "$work/runtime"
 tempivo=(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_SESSION_TYPE=x11
     XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" "$binary")
-window_of() {
-    for _ in $(seq 100); do
-        xdotool search --all --onlyvisible "$@" >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
 # start_case LABEL STATUS [VAR=VALUE...] -- [ARGUMENTS...]: starts tempivo and ends it with
 # SIGTERM once its strip shows (off X11, after two seconds); its status must be STATUS, and a
 # status of 1 comes with one line on stderr.

@@ -78,18 +78,6 @@ apart() { # WINDOW WINDOW: the two frames do not overlap
     echo "  frames overlap: ${a[*]} and ${b[*]}"
     return 1
 }
-stacked_above() { # WINDOW WINDOW: waits up to 3 s for the first to stack above the second
-    local ids
-    for _ in $(seq 30); do
-        ids=$(xprop -root _NET_CLIENT_LIST_STACKING | grep -oE '0x[0-9a-f]+' |
-            while read -r id; do printf '%d\n' "$id"; done)
-        (($(grep -nx "$1" <<<"$ids" | cut -d: -f1) > $(grep -nx "$2" <<<"$ids" | cut -d: -f1))) &&
-            return 0
-        sleep 0.1
-    done
-    return 1
-}
-
 # The top of the free area: the panel's height under xfwm4, else the screen's top.
 top=$(xprop -root _NET_WORKAREA | sed -n 's/^.* = [0-9]*, \([0-9]*\),.*/\1/p')
 top=${top:-0}

@@ -59,9 +59,37 @@ start_x_session() {
         xfce4-panel >"$work/panel.log" 2>&1 &
         pids+=($!)
     fi
+    # The check window comes before the list of what the window manager supports, which
+    # xdotool reads before it activates a window.
     for _ in $(seq 300); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
+            xprop -root _NET_SUPPORTED 2>/dev/null | grep -q '_NET_ACTIVE_WINDOW' &&
             { [[ $wm != xfwm4 ]] || xprop -root _NET_WORKAREA | grep -q '= 0, [1-9]'; } && break
         sleep 0.1
     done
+}
+
+# window_of XDOTOOL_SEARCH_ARGS...: prints the first visible window that matches, waiting up to
+# ten seconds for it.
+window_of() {
+    local id
+    for _ in $(seq 100); do
+        id=$(xdotool search --all --onlyvisible "$@" 2>/dev/null | head -n1 || true)
+        [[ -n $id ]] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+# stacked_above WINDOW WINDOW: waits up to three seconds for the first to stack above the second.
+stacked_above() {
+    local ids
+    for _ in $(seq 30); do
+        ids=$(xprop -root _NET_CLIENT_LIST_STACKING | grep -oE '0x[0-9a-f]+' |
+            while read -r id; do printf '%d\n' "$id"; done)
+        (($(grep -nx "$1" <<<"$ids" | cut -d: -f1) > $(grep -nx "$2" <<<"$ids" | cut -d: -f1))) &&
+            return 0
+        sleep 0.1
+    done
+    return 1
 }
