@@ -8,7 +8,9 @@ binary=$1
 tree=$(dirname "$0")/accessible_tree.py
 
 . "$(dirname "$0")/x_session.sh"
-start_x_session
+# The accessibility bus and its reader run in the user's own home, as in a desktop session: in a
+# fresh scratch home the program did not show up on the bus.
+HOME_FOR_WM=${HOME:-} start_x_session
 
 # A session bus with the accessibility bus on it, switched on as a screen reader does.
 dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" 2>/dev/null &
