@@ -157,8 +157,12 @@ alt_tab() { # OTHER...: Alt held over 1, 2... Tabs from the first window reaches
             done
             xdotool keyup alt
         fi
-        sleep 0.4
-        active=$(xdotool getactivewindow 2>/dev/null || true)
+        # A moment without an active window is the switch still under way.
+        for _ in $(seq 10); do
+            sleep 0.2
+            active=$(xdotool getactivewindow 2>/dev/null || true)
+            [[ -n $active ]] && break
+        done
         [[ $active != "${others[0]}" && $active != "$strip" ]] || {
             echo "  Alt+Tab over $tabs stayed on $(xdotool getwindowname "$active" 2>&1)"
             return 1
