@@ -44,6 +44,18 @@ expect_geometry() { # NAME "X Y WIDTH HEIGHT"
     done
     fail "$1 at '$got', expected '$2'"
 }
+unfold() { # clicks the strip until the panel shows: a click before the strip is ready is lost
+    local wid
+    for _ in 1 2 3; do
+        click 548 9
+        for _ in $(seq 30); do
+            wid=$(window Tempivo)
+            [[ -n $wid && $(geometry "$wid") == "468 0 88 194" ]] && return 0
+            sleep 0.1
+        done
+    done
+    fail "the strip did not unfold"
+}
 expect_gone() {
     for _ in $(seq 30); do
         [[ -z $(window "$1") ]] && return 0
@@ -201,8 +213,7 @@ ok "a close request on the clock ends the program"
 
 # --- Moving with the right and the middle button ---
 start
-click 548 9
-expect_geometry Tempivo "468 0 88 194"
+unfold
 click 490 30 # Move on
 sleep 0.2
 drag() { # BUTTON FROM_X FROM_Y TO_X TO_Y
