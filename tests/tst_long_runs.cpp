@@ -6,7 +6,6 @@
 #include "widgets/CommandLabel.h"
 #include "widgets/Fonts.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
 #include <QTimer>
@@ -67,8 +66,6 @@ void LongRunsTest::stopwatchCountsAMillionSeconds() {
                clock.findChild<CommandLabel*>(QStringLiteral("minutesReadout"))->text() + ':' +
                clock.findChild<CommandLabel*>(QStringLiteral("secondsReadout"))->text();
     };
-    QElapsedTimer timer;
-    timer.start();
     for (int second = 1; second <= 1000000; ++second) {
         fakes.uptime.now += 1000;
         stopwatch->tick();
@@ -82,7 +79,6 @@ void LongRunsTest::stopwatchCountsAMillionSeconds() {
     QCOMPARE(readout(), "277:46:40");
     QCOMPARE(fakes.sound.played.size(), 277);
     QCOMPARE(startCommand->text(), "Stop");
-    QVERIFY2(timer.elapsed() < 15000, qPrintable(QString::number(timer.elapsed())));
 }
 
 void LongRunsTest::clockMemoryStaysFlat() {
@@ -125,10 +121,7 @@ void LongRunsTest::clockMemoryStaysFlat() {
 
     ticks(0, 2000);
     const Memory before = memoryNow();
-    QElapsedTimer timer;
-    timer.start();
     ticks(2000, 100000);
-    const qint64 elapsed = timer.elapsed();
     QCoreApplication::processEvents();
     const Memory after = memoryNow();
 
@@ -140,7 +133,6 @@ void LongRunsTest::clockMemoryStaysFlat() {
         after.residentKiB - before.residentKiB < 8 * 1024,
         qPrintable(
             QStringLiteral("VmRSS %1 -> %2 KiB").arg(before.residentKiB).arg(after.residentKiB)));
-    QVERIFY2(elapsed < 15000, qPrintable(QString::number(elapsed)));
 
     // Still showing the time it is told.
     fakes.time.text = QStringLiteral("10:42:07 AM");
