@@ -125,7 +125,7 @@ for n in 0 1 2; do
     xmessage_window "other$n" "+$((60 + n * 150))+400" || fail "$wm: the other windows did not open"
     others+=("$xwin")
 done
-alt_tab() { # OTHER...: Alt held over 1, 2... Tabs from the first window reaches each other one
+alt_tab_once() { # OTHER...: Alt held over 1, 2... Tabs from the first window reaches each other one
     local reached=" " tabs active other missing
     local most=$(($# + 1))
     if [[ $wm == xfwm4 ]]; then
@@ -176,6 +176,11 @@ alt_tab() { # OTHER...: Alt held over 1, 2... Tabs from the first window reaches
     done
     echo "  Alt+Tab reached only$reached"
     return 1
+}
+# A busy machine can lose a synthetic key to a window manager still busy with the last one; a strip
+# that traps the focus fails both tries.
+alt_tab() {
+    alt_tab_once "$@" || { sleep 1 && alt_tab_once "$@"; }
 }
 check "Alt+Tab reaches every other window, never the strip" alt_tab "${others[@]:1}"
 
