@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Tempivo under the desktops too heavy for every test run, each one that is installed:
 # kwin_x11 and GNOME's mutter as X window managers on Xvfb, with every check of
-# e2e/window_managers.sh; weston, sway and KWin Wayland as Wayland compositors with XWayland,
+# e2e/window_managers.sh; weston, sway, KWin Wayland and GNOME (mutter, headless) as Wayland
+# compositors with XWayland,
 # with the checks that need no placement: where the strip shows, the mixer box (and the
 # compositor still running after it), clicks that unfold and fold the strip, and a second
 # start. weston runs nested in an Xvfb of its own and takes its clicks there (under its
@@ -90,12 +91,36 @@ start_sway() {
     await_display "$work/display.txt"
     export XDG_RUNTIME_DIR=$work/sway
 }
+start_gnome() { # GNOME's compositor, headless, on a session bus of its own
+    runtime "$work/gnome"
+    XDG_RUNTIME_DIR=$work/gnome dbus-run-session -- mutter --headless --wayland \
+        --virtual-monitor 1024x768 --wayland-display=tempivo-gnome >"$work/gnome.log" 2>&1 &
+    compositor=$!
+    for _ in $(seq 100); do
+        sed -n 's/.*Using public X11 display \(:[0-9]*\).*/display=\1/p' "$work/gnome.log" \
+            >"$work/display.txt"
+        [[ -s $work/display.txt ]] && break
+        sleep 0.1
+    done
+    await_display "$work/display.txt"
+    export XDG_RUNTIME_DIR=$work/gnome
+    for _ in $(seq 100); do
+        XAUTHORITY=$(ls "$work"/gnome/.mutter-Xwaylandauth.* 2>/dev/null | head -n1)
+        [[ -n $XAUTHORITY ]] && xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
+            break
+        sleep 0.1
+    done
+    export XAUTHORITY
+}
 start_kwin_wayland() {
     runtime "$work/kwin"
     cp "$(command -v kwin_wayland)" "$work/kwin_wayland" # without its file capability
+    # kwin splits its session command itself, without a shell's quotes: give it one word.
+    printf '#!/bin/sh\necho "display=$DISPLAY" >%q\nexec sleep 600\n' "$work/display.txt" \
+        >"$work/session.sh"
+    chmod +x "$work/session.sh"
     XDG_RUNTIME_DIR=$work/kwin dbus-run-session -- "$work/kwin_wayland" --virtual --xwayland \
-        --width 1024 --height 768 --exit-with-session "${report_display[*]} $work/display.txt" \
-        >"$work/kwin.log" 2>&1 &
+        --width 1024 --height 768 --exit-with-session "$work/session.sh" >"$work/kwin.log" 2>&1 &
     compositor=$!
     await_display "$work/display.txt"
     export XDG_RUNTIME_DIR=$work/kwin
@@ -160,6 +185,7 @@ wayland_checks() { # NAME
     done
     if [[ -z $strip ]]; then
         row "$name" "the strip shows" FAIL
+        tail -n 5 "$work/tempivo-$name.log" >&2
         return
     fi
     geometry=$(xdo getwindowgeometry "$strip" | tr -s ' \n' ' ')
@@ -220,9 +246,9 @@ wayland_checks() { # NAME
     kill "$tempivo" 2>/dev/null
 }
 
-for name in weston sway kwin_wayland; do
+for name in weston sway kwin_wayland gnome; do
     wanted "$name" || continue
-    if ! command -v "$name" >/dev/null; then
+    if ! command -v "${name/gnome/mutter}" >/dev/null; then
         row "$name" "(all checks)" "not installed"
         continue
     fi
@@ -234,10 +260,11 @@ for name in weston sway kwin_wayland; do
         row "$name" "starts with XWayland" "FAIL (see its log)"
         tail -n 5 "$work/$name.log" "$work/${name%_wayland}.log" 2>/dev/null >&2
     fi
+    pkill -P "$compositor" 2>/dev/null # what a session bus runs
     kill "$compositor" 2>/dev/null
     wait "$compositor" 2>/dev/null
     [[ -z ${outer_server:-} ]] || kill "$outer_server" 2>/dev/null
-    unset DISPLAY XDG_RUNTIME_DIR
+    unset DISPLAY XDG_RUNTIME_DIR XAUTHORITY
 done
 
 printf '| %-13s | %-52s | %s |\n|---|---|---|\n' compositor check result
