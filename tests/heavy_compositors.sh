@@ -129,22 +129,20 @@ start_kwin_wayland() {
 # Links, Edit of the first link and Browse, clicked through weston's window; weston places the
 # links window where it likes, so it is found as what changed on the screen.
 weston_file_dialog() {
-    local left top x y dialog
+    local left top dialog
     DISPLAY=$outer xdotool mousemove $((468 + 32 + 32)) $((32 + 128))
     sleep 0.5
     DISPLAY=$outer import -window root "$work/before.png"
     DISPLAY=$outer xdotool click 1
     sleep 1.5
     DISPLAY=$outer import -window root "$work/after.png"
-    local changed green
-    changed=$(convert "$work/before.png" "$work/after.png" -compose difference -composite \
-        -trim -format '%wx%h%X%Y' info:)
-    # The window's green inside what changed, without the shadow round it.
-    green=$(convert "$work/after.png" -crop "$changed" +repage -fill black +opaque 'srgb(0,128,0)' \
-        -trim -format '%X %Y' info: | tr -d '+')
-    read -r left top <<<"$green"
-    read -r x y < <(sed 's/^[0-9]*x[0-9]*+\([0-9]*\)+\([0-9]*\)$/\1 \2/' <<<"$changed")
-    left=$((left + x)) top=$((top + y))
+    # The top left of the green that is new on the screen, away from the strip (whose digits
+    # change): the window without its shadow.
+    read -r left top < <(convert "$work/after.png" \
+        \( +clone -fill black +opaque 'srgb(0,128,0)' -fill white -opaque 'srgb(0,128,0)' \) \
+        \( "$work/before.png" "$work/after.png" -compose difference -composite \
+        -colorspace gray -threshold 0 \) -delete 0 -compose multiply -composite \
+        -fill black -draw 'rectangle 500,32 588,226' -trim -format '%X %Y' info: | tr -d '+')
     DISPLAY=$outer xdotool mousemove $((left + 191)) $((top + 28)) click 1 # Edit
     sleep 1
     DISPLAY=$outer xdotool mousemove $((left + 119)) $((top + 318)) click 1 # Browse
@@ -205,7 +203,7 @@ wayland_checks() { # NAME
     fi
     xdo key --window "$box" Return
     sleep 0.5
-    height() { xdo getwindowgeometry "$strip" | sed -n 's/.*Geometry: [0-9]*x//p'; }
+    height() { xdo getwindowgeometry "$strip" | sed -n 's/.*Geometry: [0-9]*x//p' | grep . || echo 0; }
     click_strip() { # on the strip's top row, wherever the compositor has put it now
         if [[ $name == weston ]]; then
             # Through weston's own window: X positions there mean nothing on the screen.
@@ -254,6 +252,7 @@ for name in weston sway kwin_wayland gnome; do
     fi
     as=()
     compositor=""
+    rm -f "$work/display.txt" # the last compositor's
     if "start_${name}" 2>/dev/null; then
         wayland_checks "$name"
     else
@@ -264,6 +263,7 @@ for name in weston sway kwin_wayland gnome; do
     kill "$compositor" 2>/dev/null
     wait "$compositor" 2>/dev/null
     [[ -z ${outer_server:-} ]] || kill "$outer_server" 2>/dev/null
+    outer_server=""
     unset DISPLAY XDG_RUNTIME_DIR XAUTHORITY
 done
 

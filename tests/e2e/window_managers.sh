@@ -128,15 +128,15 @@ done
 alt_tab() { # OTHER...: Alt held over 1, 2... Tabs from the first window reaches each other one
     local reached=" " tabs active other missing
     local most=$(($# + 1))
-    if [[ $wm == xfwm4 ]]; then
+    if [[ $wm == xfwm4 || $wm == mutter ]]; then
         # A second switch there fails at times on Xvfb: check the first.
         set -- "$1"
         most=1
     fi
     for ((tabs = 1; tabs <= most; tabs++)); do
-        if [[ $wm == xfwm4 ]]; then
-            # xfwm4 on Xvfb does not cycle while a synthetic Alt is held: one Alt+Tab from the
-            # first window goes back to the window active before it.
+        if [[ $wm == xfwm4 || $wm == mutter ]]; then
+            # xfwm4 on Xvfb, and mutter without GNOME Shell, do not cycle while a synthetic Alt
+            # is held: one Alt+Tab from the first window goes back to the window active before it.
             # It takes a moment to note the focus order: give it a second try.
             for _ in 1 2; do
                 xdotool windowactivate --sync "${!tabs}" 2>/dev/null || true
