@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Tempivo under the desktops too heavy for every test run, each one that is installed:
 # kwin_x11 and GNOME's mutter as X window managers on Xvfb, with every check of
-# e2e/window_managers.sh; weston, sway and KWin Wayland as Wayland compositors with XWayland,
-# with the checks that need no pointer through the compositor: where the strip shows, the
-# mixer box (and the compositor still running after it), clicks that unfold and fold the
-# strip, and a second start. Prints a table at the end. Run it as root: sway, which refuses
-# root, then runs as the user "nobody" (XWayland admits only users with a passwd entry).
-# Under weston's headless backend a click sent through XTEST ends XWayland (it has no seat),
-# so the clicks are left out there.
+# e2e/window_managers.sh; weston, sway, KWin Wayland and GNOME (mutter, headless) as Wayland
+# compositors with XWayland,
+# with the checks that need no placement: where the strip shows, the mixer box (and the
+# compositor still running after it), clicks that unfold and fold the strip, and a second
+# start. weston runs nested in an Xvfb of its own and takes its clicks there (under its
+# headless backend a click sent through XTEST ends XWayland), with a maximised xterm open, and
+# also opens the links editor's file dialog. Prints a table at the end. Run it as root: sway,
+# which refuses root, then runs as the user "nobody" (XWayland admits only users with a passwd
+# entry).
 #   heavy_compositors.sh PATH_TO_TEMPIVO [COMPOSITOR...]
 set -uo pipefail
 binary=$(realpath "$1")
@@ -58,14 +60,23 @@ report_display=(sh -c 'echo "display=$DISPLAY" >"$0"; exec sleep 600')
 
 start_weston() {
     runtime "$work/weston"
-    XDG_RUNTIME_DIR=$work/weston weston --backend=headless-backend.so --use-pixman --xwayland \
-        --socket=tempivo-weston --width=1024 --height=768 >"$work/weston.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/outer.txt" 2>/dev/null &
+    outer_server=$!
+    for _ in $(seq 50); do
+        [[ -s $work/outer.txt ]] && break
+        sleep 0.1
+    done
+    outer=:$(head -n1 "$work/outer.txt")
+    XDG_RUNTIME_DIR=$work/weston DISPLAY=$outer weston --backend=x11-backend.so --use-pixman \
+        --xwayland --socket=tempivo-weston --width=1024 --height=768 >"$work/weston.log" 2>&1 &
     compositor=$!
-    sleep 2
     # weston starts XWayland for the first X client.
-    XDG_RUNTIME_DIR=$work/weston WAYLAND_DISPLAY=tempivo-weston DISPLAY= \
-        sh -c 'for n in $(seq 50); do grep -o "xserver listening on display :[0-9]*" "$0" && exit; sleep 0.1; done' \
-        "$work/weston.log" | sed 's/.*:/display=:/' >"$work/display.txt"
+    for _ in $(seq 50); do
+        grep -o "xserver listening on display :[0-9]*" "$work/weston.log" 2>/dev/null |
+            sed 's/.*:/display=:/' >"$work/display.txt"
+        [[ -s $work/display.txt ]] && break
+        sleep 0.1
+    done
     await_display "$work/display.txt"
     export XDG_RUNTIME_DIR=$work/weston
 }
@@ -80,15 +91,75 @@ start_sway() {
     await_display "$work/display.txt"
     export XDG_RUNTIME_DIR=$work/sway
 }
+start_gnome() { # GNOME's compositor, headless, on a session bus of its own
+    runtime "$work/gnome"
+    XDG_RUNTIME_DIR=$work/gnome dbus-run-session -- mutter --headless --wayland \
+        --virtual-monitor 1024x768 --wayland-display=tempivo-gnome >"$work/gnome.log" 2>&1 &
+    compositor=$!
+    for _ in $(seq 100); do
+        sed -n 's/.*Using public X11 display \(:[0-9]*\).*/display=\1/p' "$work/gnome.log" \
+            >"$work/display.txt"
+        [[ -s $work/display.txt ]] && break
+        sleep 0.1
+    done
+    await_display "$work/display.txt"
+    export XDG_RUNTIME_DIR=$work/gnome
+    for _ in $(seq 100); do
+        XAUTHORITY=$(ls "$work"/gnome/.mutter-Xwaylandauth.* 2>/dev/null | head -n1)
+        [[ -n $XAUTHORITY ]] && xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
+            break
+        sleep 0.1
+    done
+    export XAUTHORITY
+}
 start_kwin_wayland() {
     runtime "$work/kwin"
     cp "$(command -v kwin_wayland)" "$work/kwin_wayland" # without its file capability
+    # kwin splits its session command itself, without a shell's quotes: give it one word.
+    printf '#!/bin/sh\necho "display=$DISPLAY" >%q\nexec sleep 600\n' "$work/display.txt" \
+        >"$work/session.sh"
+    chmod +x "$work/session.sh"
     XDG_RUNTIME_DIR=$work/kwin dbus-run-session -- "$work/kwin_wayland" --virtual --xwayland \
-        --width 1024 --height 768 --exit-with-session "${report_display[*]} $work/display.txt" \
-        >"$work/kwin.log" 2>&1 &
+        --width 1024 --height 768 --exit-with-session "$work/session.sh" >"$work/kwin.log" 2>&1 &
     compositor=$!
     await_display "$work/display.txt"
     export XDG_RUNTIME_DIR=$work/kwin
+}
+
+# Links, Edit of the first link and Browse, clicked through weston's window; weston places the
+# links window where it likes, so it is found as what changed on the screen.
+weston_file_dialog() {
+    local left top dialog
+    DISPLAY=$outer xdotool mousemove $((468 + 32 + 32)) $((32 + 128))
+    sleep 0.5
+    DISPLAY=$outer import -window root "$work/before.png"
+    DISPLAY=$outer xdotool click 1
+    sleep 1.5
+    DISPLAY=$outer import -window root "$work/after.png"
+    # The top left of the green that is new on the screen, away from the strip (whose digits
+    # change): the window without its shadow.
+    read -r left top < <(convert "$work/after.png" \
+        \( +clone -fill black +opaque 'srgb(0,128,0)' -fill white -opaque 'srgb(0,128,0)' \) \
+        \( "$work/before.png" "$work/after.png" -compose difference -composite \
+        -colorspace gray -threshold 0 \) -delete 0 -compose multiply -composite \
+        -fill black -draw 'rectangle 500,32 588,226' -trim -format '%X %Y' info: | tr -d '+')
+    DISPLAY=$outer xdotool mousemove $((left + 191)) $((top + 28)) click 1 # Edit
+    sleep 1
+    DISPLAY=$outer xdotool mousemove $((left + 119)) $((top + 318)) click 1 # Browse
+    for _ in $(seq 50); do
+        dialog=$(window Open)
+        [[ -n $dialog ]] && break
+        sleep 0.1
+    done
+    sleep 2
+    if [[ -n $dialog ]] && kill -0 "$compositor" 2>/dev/null; then
+        row weston "the links editor's file dialog shows and weston runs on" pass
+        xdo key --window "$dialog" Escape
+        sleep 0.5
+    else
+        row weston "the links editor's file dialog shows and weston runs on" \
+            "FAIL (dialog ${dialog:-not seen}, weston $(kill -0 "$compositor" 2>/dev/null && echo runs || echo ended))"
+    fi
 }
 
 wayland_checks() { # NAME
@@ -112,6 +183,7 @@ wayland_checks() { # NAME
     done
     if [[ -z $strip ]]; then
         row "$name" "the strip shows" FAIL
+        tail -n 5 "$work/tempivo-$name.log" >&2
         return
     fi
     geometry=$(xdo getwindowgeometry "$strip" | tr -s ' \n' ' ')
@@ -131,28 +203,37 @@ wayland_checks() { # NAME
     fi
     xdo key --window "$box" Return
     sleep 0.5
-    height() { xdo getwindowgeometry "$strip" | sed -n 's/.*Geometry: [0-9]*x//p'; }
+    height() { xdo getwindowgeometry "$strip" | sed -n 's/.*Geometry: [0-9]*x//p' | grep . || echo 0; }
     click_strip() { # on the strip's top row, wherever the compositor has put it now
-        read -r x y < <(xdo getwindowgeometry --shell "$strip" | sed -n 's/^[XY]=//p' | tr '\n' ' ')
-        xdo mousemove $((x + 80)) $((y + 9)) click 1
+        if [[ $name == weston ]]; then
+            # Through weston's own window: X positions there mean nothing on the screen.
+            # weston shows a window that asks for a place 32 px right of and below it.
+            DISPLAY=$outer xdotool mousemove $((468 + 32 + 80)) $((32 + 9)) click 1
+        else
+            read -r x y < <(xdo getwindowgeometry --shell "$strip" | sed -n 's/^[XY]=//p' | tr '\n' ' ')
+            xdo mousemove $((x + 80)) $((y + 9)) click 1
+        fi
         sleep 0.8
     }
-    local folded unfolded
+    local folded unfolded with=""
     folded=$(height)
-    if [[ $name == weston ]]; then
-        row "$name" "a click unfolds, another folds" "not run (XTEST ends XWayland here)"
-    else
+    for round in 1 2; do
         click_strip
         unfolded=$(height)
+        [[ $name != weston || $round == 2 ]] || weston_file_dialog
         click_strip
-    fi
-    if [[ $name == weston ]]; then
-        :
-    elif ((unfolded >= 194 && $(height) == folded)); then
-        row "$name" "a click unfolds ($folded -> $unfolded px), another folds" pass
-    else
-        row "$name" "a click unfolds ($folded -> $unfolded px), another folds ($(height))" FAIL
-    fi
+        if ((unfolded >= 194 && $(height) == folded)); then
+            row "$name" "${with}a click unfolds ($folded -> $unfolded px), another folds" pass
+        else
+            row "$name" "${with}a click unfolds ($folded -> $unfolded px), another folds ($(height))" FAIL
+        fi
+        [[ $name == weston ]] || break
+        # Again with a maximised X window, which weston stacks above the strip in X once it
+        # is active: XWayland sends a click to the topmost X window at the X position.
+        xterm -maximized >/dev/null 2>&1 &
+        sleep 2
+        with="with a maximised xterm open, "
+    done
     status=0
     timeout 10 "${start_tempivo[@]}" >/dev/null 2>&1 || status=$?
     if ((status == 0)) && kill -0 "$tempivo" 2>/dev/null; then
@@ -163,23 +244,27 @@ wayland_checks() { # NAME
     kill "$tempivo" 2>/dev/null
 }
 
-for name in weston sway kwin_wayland; do
+for name in weston sway kwin_wayland gnome; do
     wanted "$name" || continue
-    if ! command -v "$name" >/dev/null; then
+    if ! command -v "${name/gnome/mutter}" >/dev/null; then
         row "$name" "(all checks)" "not installed"
         continue
     fi
     as=()
     compositor=""
+    rm -f "$work/display.txt" # the last compositor's
     if "start_${name}" 2>/dev/null; then
         wayland_checks "$name"
     else
         row "$name" "starts with XWayland" "FAIL (see its log)"
         tail -n 5 "$work/$name.log" "$work/${name%_wayland}.log" 2>/dev/null >&2
     fi
+    pkill -P "$compositor" 2>/dev/null # what a session bus runs
     kill "$compositor" 2>/dev/null
     wait "$compositor" 2>/dev/null
-    unset DISPLAY XDG_RUNTIME_DIR
+    [[ -z ${outer_server:-} ]] || kill "$outer_server" 2>/dev/null
+    outer_server=""
+    unset DISPLAY XDG_RUNTIME_DIR XAUTHORITY
 done
 
 printf '| %-13s | %-52s | %s |\n|---|---|---|\n' compositor check result

@@ -28,12 +28,13 @@ ok() {
     passed=$((passed + 1))
 }
 
-# A 1024 x 768 screen on a display Xvfb picks itself (checks may run side by side), managed by
-# openbox or the window manager named: icewm, fluxbox, metacity, xfwm4 with xfce4-panel at the
-# top, kwin_x11, or mutter (the last four on a session bus of their own).
+# A screen (1024 x 768 unless a size is given) on a display Xvfb picks itself (checks may run
+# side by side), managed by openbox or the window manager named: icewm, fluxbox, metacity,
+# xfwm4 with xfce4-panel at the top, kwin_x11, or mutter (the last four on a session bus of
+# their own).
 start_x_session() {
-    local wm=${1:-openbox}
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    local wm=${1:-openbox} size=${2:-1024x768}
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
     pids+=($!)
     for _ in $(seq 100); do
         [[ -s "$work/display" ]] && break
