@@ -20,9 +20,9 @@ xrandr --output screen --primary
 [[ $(xrandr --listmonitors | head -n1) == "Monitors: 2" ]] || fail "no two monitors"
 
 # The panel: a dock reserving the top 24 px of the right monitor.
-xmessage -geometry 1024x24+1024+0 -buttons '' panel >/dev/null 2>&1 &
+xmessage -geometry 1024x24+1024+0 -buttons "" panel >/dev/null 2>"$work/panel.log" &
 pids+=($!)
-panel=$(window_of --classname xmessage) || fail "no panel window"
+panel=$(window_of --classname xmessage) || fail "no panel window: $(cat "$work/panel.log")"
 xdotool windowunmap --sync "$panel"
 xprop -id "$panel" -f _NET_WM_WINDOW_TYPE 32a -set _NET_WM_WINDOW_TYPE _NET_WM_WINDOW_TYPE_DOCK
 xprop -id "$panel" -f _NET_WM_STRUT_PARTIAL 32c \

@@ -241,7 +241,8 @@ on_every_workspace() {
     for wid in "$strip" "$links"; do
         state=$(xwininfo -id "$wid" | sed -n 's/.*Map State: *//p')
         [[ $state == IsViewable ]] || { echo "  $(xdotool getwindowname "$wid") $state on desktop 2"; return 1; }
-        xprop -id "$wid" _NET_WM_DESKTOP | grep -q '= 4294967295$' || return 1
+        xprop -id "$wid" _NET_WM_DESKTOP | grep -q "= 4294967295$" ||
+            { echo "  $(xdotool getwindowname "$wid"): $(xprop -id "$wid" _NET_WM_DESKTOP)"; return 1; }
     done
 }
 check "the strip and the links window show on every workspace" on_every_workspace
