@@ -165,8 +165,13 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     m_stopwatch = new Stopwatch(
         {startCommand, pauseCommand, hoursReadout, minutesReadout, secondsReadout, stopwatchTimer},
         *m_services.sound, *m_services.uptime, this);
-    connect(m_stopwatch, &Stopwatch::shown, this, &ClockWindow::sayStopwatch);
-    sayStopwatch(0);
+    connect(m_stopwatch, &Stopwatch::shown, this, [this](qint64 seconds) {
+        m_stopwatchSeconds = seconds;
+        m_stopwatchUnsaid = true;
+        if (QAccessible::isActive())
+            sayStopwatch();
+    });
+    sayStopwatch();
     m_soundSwitch =
         new SoundSwitch(soundCommand, soundState, *m_services.mixer, *m_services.messages, this);
 
@@ -389,8 +394,13 @@ void ClockWindow::showTime() {
     const QRect changed = m_digits->tick();
     if (!changed.isNull())
         repaint(changed);
-    if (QAccessible::isActive())
+    // Nothing listens to the names until an assistive technology asks: then they follow
+    // within a second.
+    if (QAccessible::isActive()) {
         sayTime();
+        if (m_stopwatchUnsaid)
+            sayStopwatch();
+    }
     armTickTimer();
 }
 
@@ -408,7 +418,9 @@ void ClockWindow::sayTime() {
     setAccessibleDescription(QStringLiteral("Tempivo clock, ") + shown + now.right(3));
 }
 
-void ClockWindow::sayStopwatch(qint64 seconds) {
+void ClockWindow::sayStopwatch() {
+    m_stopwatchUnsaid = false;
+    const qint64 seconds = m_stopwatchSeconds;
     const QString elapsed = QStringLiteral("%1:%2:%3")
                                 .arg(seconds / 3600)
                                 .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))

@@ -67,7 +67,7 @@ private:
     void buildPanel();
     void armTickTimer();
     void sayTime();
-    void sayStopwatch(qint64 seconds);
+    void sayStopwatch();
     struct Picture;
     Picture& pictureFor(qreal ratio);
 
@@ -81,6 +81,9 @@ private:
     QSize m_border;
     // The hours and minutes as the strip shows them, for screen readers.
     QString m_spokenTime;
+    // The stopwatch's seconds as shown, and whether its caption's name still has to follow.
+    qint64 m_stopwatchSeconds = 0;
+    bool m_stopwatchUnsaid = false;
     // What a repaint draws, in device pixels for the pixel ratio it was worked out at.
     std::unique_ptr<Picture> m_picture;
 
