@@ -330,7 +330,8 @@ void ClockWindow::paintEvent(QPaintEvent* event) {
     Picture& picture = pictureFor(ratio);
 
     painter.fillRect(dirty, Colors::darkGreen);
-    painter.drawPixmap(dirty.topLeft(), picture.grid, dirty);
+    if (dirty.intersects(picture.grid.rect()))
+        painter.drawPixmap(dirty.topLeft(), picture.grid, dirty);
     for (int i = 0; i < DigitDisplay::CellCount; ++i) {
         const QImage* glyph = m_digits->glyph(DigitDisplay::Cell(i));
         if (glyph && picture.cellAreas[i].intersects(dirty)) {
