@@ -1,7 +1,6 @@
 #include "clock/ClockWindow.h"
 
 #include "clock/DotMatrix.h"
-#include "clock/GlyphCell.h"
 #include "clock/GlyphStore.h"
 #include "clock/HoverHighlights.h"
 #include "clock/SoundSwitch.h"
@@ -95,7 +94,7 @@ struct ClockWindow::Picture {
         QColor color;
     };
     struct Glyph {
-        const GlyphCell* cell;
+        int cell;
         const QImage* glyph;
         QPixmap dots;
     };
@@ -108,21 +107,21 @@ struct ClockWindow::Picture {
     // Each glyph as drawn in each cell: where a dot falls depends on the cell's place at
     // ratios like 1.5.
     std::vector<Glyph> glyphs;
-    std::array<QRect, 5> cellAreas;
+    std::array<QRect, DigitDisplay::CellCount> cellAreas;
 
-    const QPixmap& dotsOf(const GlyphCell* cell, const QImage* glyph) {
+    const QPixmap& dotsOf(int cell, QPoint at, const QImage* glyph) {
         for (const Glyph& g : glyphs) {
             if (g.cell == cell && g.glyph == glyph)
                 return g.dots;
         }
         const QRect area(
-            QPoint(DotMatrix::toDevice(cell->x(), ratio), DotMatrix::toDevice(cell->y(), ratio)),
-            QPoint(DotMatrix::toDevice(cell->x() + glyph->width(), ratio) - 1,
-                   DotMatrix::toDevice(cell->y() + glyph->height(), ratio) - 1));
+            QPoint(DotMatrix::toDevice(at.x(), ratio), DotMatrix::toDevice(at.y(), ratio)),
+            QPoint(DotMatrix::toDevice(at.x() + glyph->width(), ratio) - 1,
+                   DotMatrix::toDevice(at.y() + glyph->height(), ratio) - 1));
         QPixmap dots(area.size());
         QPainter painter(&dots);
         painter.translate(-area.topLeft());
-        DotMatrix::paint(painter, *glyph, cell->pos(), ratio);
+        DotMatrix::paint(painter, *glyph, at, ratio);
         painter.end();
         glyphs.push_back({cell, glyph, dots});
         return glyphs.back().dots;
@@ -166,8 +165,13 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     m_stopwatch = new Stopwatch(
         {startCommand, pauseCommand, hoursReadout, minutesReadout, secondsReadout, stopwatchTimer},
         *m_services.sound, *m_services.uptime, this);
-    connect(m_stopwatch, &Stopwatch::shown, this, &ClockWindow::sayStopwatch);
-    sayStopwatch(0);
+    connect(m_stopwatch, &Stopwatch::shown, this, [this](qint64 seconds) {
+        m_stopwatchSeconds = seconds;
+        m_stopwatchUnsaid = true;
+        if (QAccessible::isActive())
+            sayStopwatch();
+    });
+    sayStopwatch();
     m_soundSwitch =
         new SoundSwitch(soundCommand, soundState, *m_services.mixer, *m_services.messages, this);
 
@@ -202,19 +206,13 @@ QRect ClockWindow::availableArea() const {
 }
 
 void ClockWindow::buildStrip() {
-    auto cell = [this](const char* name, int left, int top, int width) {
-        auto* c = new GlyphCell(QLatin1String(name),
-                                QRect(Twips::toPx(left), Twips::toPx(top), width, 15), this);
-        connect(c, &GlyphCell::pressed, this, &ClockWindow::onSurfacePressed);
-        return c;
+    auto cell = [](int left, int top, int width) {
+        return QRect(Twips::toPx(left), Twips::toPx(top), width, 15);
     };
-    hourTens = cell("hourTens", 120, 10, 10);
-    hourUnits = cell("hourUnits", 360, 10, 10);
-    colon = cell("colon", 600, 15, 3);
-    minuteTens = cell("minuteTens", 720, 10, 10);
-    minuteUnits = cell("minuteUnits", 960, 15, 10);
     m_digits = std::make_unique<DigitDisplay>(
-        DigitDisplay::Cells{hourTens, hourUnits, colon, minuteTens, minuteUnits}, *m_services.time);
+        DigitDisplay::Areas{cell(120, 10, 10), cell(360, 10, 10), cell(600, 15, 3),
+                            cell(720, 10, 10), cell(960, 15, 10)},
+        *m_services.time);
 }
 
 void ClockWindow::buildPanel() {
@@ -227,6 +225,8 @@ void ClockWindow::buildPanel() {
         font.setUnderline(l.underlined);
         label->setFont(font);
         label->setTextColor(l.color);
+        // Folded away, the labels are hidden: the strip's repaints then pass them by.
+        label->hide();
         this->*(l.member) = label;
     }
     pauseCommand->setEnabled(false);
@@ -277,16 +277,16 @@ ClockWindow::Picture& ClockWindow::pictureFor(qreal ratio) {
                          DotMatrix::toDevice(grid.height(), ratio));
         QPainter gridPainter(&p.grid);
         DotMatrix::paint(gridPainter, grid, QPoint(), ratio);
-        const GlyphCell* cells[] = {hourTens, hourUnits, colon, minuteTens, minuteUnits};
         const GlyphStore& store = GlyphStore::instance();
-        for (size_t i = 0; i < p.cellAreas.size(); ++i) {
-            p.cellAreas[i] = device(cells[i]->geometry());
+        for (int i = 0; i < DigitDisplay::CellCount; ++i) {
+            const QRect area = m_digits->area(DigitDisplay::Cell(i));
+            p.cellAreas[i] = device(area);
             // Every glyph a cell can show, so that a new minute costs no more than a blink.
-            if (cells[i] == colon) {
-                p.dotsOf(colon, &store.dots());
+            if (i == DigitDisplay::Colon) {
+                p.dotsOf(i, area.topLeft(), &store.dots());
             } else {
                 for (int digit = 0; digit < 10; ++digit)
-                    p.dotsOf(cells[i], &store.digit(digit));
+                    p.dotsOf(i, area.topLeft(), &store.digit(digit));
             }
         }
     }
@@ -330,14 +330,13 @@ void ClockWindow::paintEvent(QPaintEvent* event) {
     Picture& picture = pictureFor(ratio);
 
     painter.fillRect(dirty, Colors::darkGreen);
-    painter.drawPixmap(dirty.topLeft(), picture.grid, dirty);
-    const GlyphCell* cells[] = {hourTens, hourUnits, colon, minuteTens, minuteUnits};
-    for (size_t i = 0; i < picture.cellAreas.size(); ++i) {
-        const QImage* glyph = cells[i]->glyph();
+    if (dirty.intersects(picture.grid.rect()))
+        painter.drawPixmap(dirty.topLeft(), picture.grid, dirty);
+    for (int i = 0; i < DigitDisplay::CellCount; ++i) {
+        const QImage* glyph = m_digits->glyph(DigitDisplay::Cell(i));
         if (glyph && picture.cellAreas[i].intersects(dirty)) {
-            const QPixmap& dots = picture.dotsOf(cells[i], glyph);
-            painter.drawPixmap(DotMatrix::toDevice(cells[i]->x(), ratio),
-                               DotMatrix::toDevice(cells[i]->y(), ratio), dots);
+            const QPoint at = m_digits->area(DigitDisplay::Cell(i)).topLeft();
+            painter.drawPixmap(picture.cellAreas[i].topLeft(), picture.dotsOf(i, at, glyph));
         }
     }
     for (const Picture::Fill& f : picture.lines) {
@@ -364,7 +363,9 @@ void ClockWindow::closeEvent(QCloseEvent* event) {
 
 void ClockWindow::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
-    emit backgroundPointerMoved();
+    // The digit cells are no background: a move over them changes no light.
+    if (m_digits->cellAt(event->position().toPoint()) < 0)
+        emit backgroundPointerMoved();
 }
 
 void ClockWindow::onSurfacePressed() {
@@ -376,6 +377,8 @@ void ClockWindow::onSurfacePressed() {
     m_unfolded = !m_unfolded;
     setFixedHeight(Twips::toPx(m_unfolded ? UnfoldedHeight : FoldedHeight));
     keepExactSize(this);
+    for (const LabelLayout& l : ClockWindowLayout::labels)
+        (this->*(l.member))->setVisible(m_unfolded);
     if (!m_unfolded)
         emit panelFolded();
     drawBorder();
@@ -389,11 +392,16 @@ void ClockWindow::armTickTimer() {
 
 void ClockWindow::showTime() {
     // Painted here and now: an update() would cost the event loop a second pass each second.
-    const QRegion changed = m_digits->tick();
-    if (!changed.isEmpty())
+    const QRect changed = m_digits->tick();
+    if (!changed.isNull())
         repaint(changed);
-    if (QAccessible::isActive())
+    // Nothing listens to the names until an assistive technology asks: then they follow
+    // within a second.
+    if (QAccessible::isActive()) {
         sayTime();
+        if (m_stopwatchUnsaid)
+            sayStopwatch();
+    }
     armTickTimer();
 }
 
@@ -411,7 +419,9 @@ void ClockWindow::sayTime() {
     setAccessibleDescription(QStringLiteral("Tempivo clock, ") + shown + now.right(3));
 }
 
-void ClockWindow::sayStopwatch(qint64 seconds) {
+void ClockWindow::sayStopwatch() {
+    m_stopwatchUnsaid = false;
+    const qint64 seconds = m_stopwatchSeconds;
     const QString elapsed = QStringLiteral("%1:%2:%3")
                                 .arg(seconds / 3600)
                                 .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))

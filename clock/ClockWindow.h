@@ -7,7 +7,6 @@
 #include <memory>
 
 class CommandLabel;
-class GlyphCell;
 class HoverHighlights;
 class SoundSwitch;
 class Stopwatch;
@@ -35,6 +34,8 @@ public:
     void setOnTop(bool onTop);
     void drawBorder();
     void startDrag();
+    // What the strip shows, and where.
+    const DigitDisplay& digits() const { return *m_digits; }
 
 signals:
     void exitRequested();
@@ -43,7 +44,7 @@ signals:
     void aboutRequested();
     // The command panel folded away; the windows opened from it go with it.
     void panelFolded();
-    // The pointer moved over the bare window, not over a label or a picture cell.
+    // The pointer moved over the bare window, not over a label or a digit cell.
     void backgroundPointerMoved();
 
 protected:
@@ -66,7 +67,7 @@ private:
     void buildPanel();
     void armTickTimer();
     void sayTime();
-    void sayStopwatch(qint64 seconds);
+    void sayStopwatch();
     struct Picture;
     Picture& pictureFor(qreal ratio);
 
@@ -80,14 +81,11 @@ private:
     QSize m_border;
     // The hours and minutes as the strip shows them, for screen readers.
     QString m_spokenTime;
+    // The stopwatch's seconds as shown, and whether its caption's name still has to follow.
+    qint64 m_stopwatchSeconds = 0;
+    bool m_stopwatchUnsaid = false;
     // What a repaint draws, in device pixels for the pixel ratio it was worked out at.
     std::unique_ptr<Picture> m_picture;
-
-    GlyphCell* hourTens = nullptr;
-    GlyphCell* hourUnits = nullptr;
-    GlyphCell* colon = nullptr;
-    GlyphCell* minuteTens = nullptr;
-    GlyphCell* minuteUnits = nullptr;
 
     CommandLabel* moveCommand = nullptr;
     CommandLabel* moveState = nullptr;

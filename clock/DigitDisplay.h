@@ -1,31 +1,41 @@
 #pragma once
 
-#include <QRegion>
+#include <QRect>
 
-class GlyphCell;
+#include <array>
+
+class QImage;
 class TimeText;
 
-// Shows the time of day on the four digit cells and blinks the colon.
+// The strip's five cells (four digits and the colon) as data: where each lies in the window and
+// which glyph it shows, or none, so that the LED grid shows through. Shows the time of day on
+// the digits and blinks the colon; the window paints the cells and hit-tests them.
 class DigitDisplay {
 public:
-    struct Cells {
-        GlyphCell* hourTens;
-        GlyphCell* hourUnits;
-        GlyphCell* colon;
-        GlyphCell* minuteTens;
-        GlyphCell* minuteUnits;
-    };
+    enum Cell { HourTens, HourUnits, Colon, MinuteTens, MinuteUnits };
+    static constexpr int CellCount = 5;
+    using Areas = std::array<QRect, CellCount>;
 
-    DigitDisplay(const Cells& cells, const TimeText& time);
+    // The cells' areas in window pixels, left to right.
+    DigitDisplay(const Areas& areas, const TimeText& time);
+
+    QRect area(Cell cell) const { return m_areas[cell]; }
+    const QImage* glyph(Cell cell) const { return m_glyphs[cell]; }
+    // The cell a window point falls in, or -1.
+    int cellAt(const QPoint& point) const;
 
     // 00:00 with a lit colon, until the first tick.
     void showInitial();
-    // Shows the time now; returns the area of the cells that changed (in the window), for the
-    // caller to repaint.
-    QRegion tick();
+    // Shows the time now; returns the area covering the cells that changed (null when none),
+    // for the caller to repaint.
+    QRect tick();
 
 private:
-    Cells m_cells;
+    void show(Cell cell, const QImage* glyph, QRect& changed);
+    void showCharacter(Cell cell, QChar c, QRect& changed);
+
+    Areas m_areas;
+    std::array<const QImage*, CellCount> m_glyphs{};
     const TimeText& m_time;
     bool m_colonBlank = false;
 };

@@ -27,7 +27,19 @@ QString twelveHourText(const QTime& time) {
 }
 
 QString SystemTimeText::currentTimeText() const {
-    return twelveHourText(QTime::currentTime());
+    // The time zone's offset is looked up once a minute: offsets change on whole minutes, and
+    // the lookup costs as much as the rest of the tick.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const qint64 minute = now >= 0 ? now / 60000 : (now + 1) / 60000 - 1;
+    if (minute != m_offsetMinute) {
+        const QDateTime local = QDateTime::fromMSecsSinceEpoch(now);
+        m_offsetMinute = minute;
+        m_offsetMsecs = qint64(local.offsetFromUtc()) * 1000;
+        return twelveHourText(local.time());
+    }
+    constexpr qint64 day = 24 * 3600 * 1000;
+    return twelveHourText(
+        QTime::fromMSecsSinceStartOfDay(int(((now + m_offsetMsecs) % day + day) % day)));
 }
 
 int SystemTimeText::msecsToNextSecond() const {

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <limits>
+
 class QTime;
 
 // The time of day as the clock reads it: always the 12-hour form "h:mm:ss AP".
@@ -20,4 +22,9 @@ class SystemTimeText : public TimeText {
 public:
     QString currentTimeText() const override;
     int msecsToNextSecond() const override;
+
+private:
+    // The UTC minute the offset was last looked up in, and the offset then.
+    mutable qint64 m_offsetMinute = std::numeric_limits<qint64>::min();
+    mutable qint64 m_offsetMsecs = 0;
 };

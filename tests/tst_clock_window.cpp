@@ -1,9 +1,9 @@
 #include "clock/ClockWindow.h"
-#include "clock/GlyphCell.h"
 #include "clock/GlyphStore.h"
 #include "platform/TimeText.h"
 #include "widgets/CommandLabel.h"
 
+#include "StripCells.h"
 #include "fakes/FakeServices.h"
 
 #include <QTest>
@@ -26,7 +26,11 @@ class TestClockWindow : public QObject {
     FakeWindowManager& windows = fakes.windows;
     std::unique_ptr<ClockWindow> clock;
 
-    GlyphCell* cell(const char* name) { return clock->findChild<GlyphCell*>(name); }
+    const QImage* glyph(const char* name) { return shownGlyph(*clock, QLatin1String(name)); }
+    // A point inside a digit cell.
+    QPoint in(const char* name) {
+        return cellArea(*clock, QLatin1String(name)).topLeft() + QPoint(1, 1);
+    }
     CommandLabel* label(const char* name) { return clock->findChild<CommandLabel*>(name); }
     const QImage* digit(int d) { return &GlyphStore::instance().digit(d); }
 
@@ -41,7 +45,7 @@ class TestClockWindow : public QObject {
     // What the strip reads, as "hh:mm" with '_' for an empty digit cell and ' ' for a dark colon.
     QString strip() {
         auto show = [this](const char* name) -> QChar {
-            const QImage* g = cell(name)->glyph();
+            const QImage* g = glyph(name);
             if (!g)
                 return u'_';
             for (int d = 0; d < 10; ++d) {
@@ -50,9 +54,9 @@ class TestClockWindow : public QObject {
             }
             return u'?';
         };
-        const QChar colon = cell("colon")->glyph() == &GlyphStore::instance().dots() ? u':'
-                            : cell("colon")->glyph()                                 ? u'?'
-                                                                                     : u' ';
+        const QChar colon = glyph("colon") == &GlyphStore::instance().dots() ? u':'
+                            : glyph("colon")                                 ? u'?'
+                                                                             : u' ';
         const QChar shown[] = {show("hourTens"), show("hourUnits"), colon, show("minuteTens"),
                                show("minuteUnits")};
         return QString(shown, 5);
@@ -195,7 +199,7 @@ private slots:
         tick(); // hours tens and the colon go dark
         const QImage img = image();
         for (const char* name : {"hourTens", "colon"}) {
-            const QRect r = cell(name)->geometry();
+            const QRect r = cellArea(*clock, QLatin1String(name));
             for (int y = r.top(); y <= r.bottom(); ++y) {
                 for (int x = r.left(); x <= r.right(); ++x) {
                     const QRgb grid = (x % 2 && y % 2) ? darkGreen : black;
@@ -292,7 +296,8 @@ private slots:
         QCOMPARE(strip().at(2), u' ');
     }
 
-    // A tick paints its cells before it returns, leaving the event loop nothing to do.
+    // A tick paints its cells before it returns, leaving the event loop nothing to do, and
+    // paints nothing of the folded-away panel.
     void aTickPaintsAtOnce() {
         struct PaintCounter : QObject {
             int paints = 0;
@@ -305,6 +310,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(clock.get()));
         QCoreApplication::processEvents();
         clock->installEventFilter(&counter);
+        for (QWidget* child : clock->findChildren<QWidget*>())
+            child->installEventFilter(&counter);
         tick();
         QCOMPARE(counter.paints, 1);
         QCoreApplication::processEvents();
@@ -328,11 +335,10 @@ private slots:
     void pressesFoldAndUnfold() {
         QFETCH(QString, target);
         QFETCH(int, button);
-        QWidget* w = target.isEmpty() ? clock.get() : clock->findChild<QWidget*>(target);
-        const QPoint at = target.isEmpty() ? QPoint(80, 10) : QPoint(1, 1);
-        press(w, Qt::MouseButton(button), at);
+        const QPoint at = target.isEmpty() ? QPoint(80, 10) : in(qPrintable(target));
+        press(clock.get(), Qt::MouseButton(button), at);
         QCOMPARE(clock->height(), 194);
-        press(w, Qt::MouseButton(button), at);
+        press(clock.get(), Qt::MouseButton(button), at);
         QCOMPARE(clock->height(), 18);
         QCOMPARE(windows.moves, 0);
     }
@@ -364,13 +370,13 @@ private slots:
 
         // With the switch on, presses drag instead of folding, on the panel and on a digit.
         press(clock.get(), Qt::RightButton, {80, 100});
-        press(cell("minuteTens"));
+        press(clock.get(), Qt::LeftButton, in("minuteTens"));
         QCOMPARE(windows.moves, 2);
         QCOMPARE(clock->height(), 194);
 
         QTest::mouseClick(label("moveCommand"), Qt::LeftButton);
         QCOMPARE(moveState->text(), QStringLiteral("N"));
-        press(cell("minuteTens"));
+        press(clock.get(), Qt::LeftButton, in("minuteTens"));
         QCOMPARE(clock->height(), 18);
     }
 
@@ -458,7 +464,7 @@ private slots:
         };
         doubleClick(clock.get(), {80, 10});
         QCOMPARE(clock->height(), 194);
-        doubleClick(cell("minuteTens"), {1, 1});
+        doubleClick(clock.get(), in("minuteTens"));
         QCOMPARE(clock->height(), 18);
 
         press(clock.get(), Qt::LeftButton, {80, 10});

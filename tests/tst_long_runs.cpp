@@ -1,5 +1,5 @@
+#include "StripCells.h"
 #include "clock/ClockWindow.h"
-#include "clock/GlyphCell.h"
 #include "clock/GlyphStore.h"
 #include "clock/Stopwatch.h"
 #include "fakes/FakeServices.h"
@@ -138,9 +138,7 @@ void LongRunsTest::clockMemoryStaysFlat() {
     fakes.time.text = QStringLiteral("10:42:07 AM");
     QMetaObject::invokeMethod(&clock, "showTime");
     const GlyphStore& glyphs = GlyphStore::instance();
-    auto cell = [&](const char* name) {
-        return clock.findChild<GlyphCell*>(QLatin1String(name))->glyph();
-    };
+    auto cell = [&](const char* name) { return shownGlyph(clock, QLatin1String(name)); };
     QCOMPARE(cell("hourTens"), &glyphs.digit(1));
     QCOMPARE(cell("hourUnits"), &glyphs.digit(0));
     QCOMPARE(cell("minuteTens"), &glyphs.digit(4));

@@ -3,8 +3,10 @@
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QStyleOption>
+#include <QTextLayout>
 
 namespace {
 
@@ -71,7 +73,7 @@ const FittedLabel::Placement& FittedLabel::placement() const {
 FittedLabel::Placement FittedLabel::place() const {
     const QRect area = m_inkArea.isNull() ? contentsRect() : m_inkArea;
     const QString caption = text();
-    Placement p{font(), area.topLeft(), {}, {}, {}};
+    Placement p{font(), area.topLeft(), {}, {}, {}, {}};
 
     QFontMetrics metrics(p.font);
     QRect ink = metrics.tightBoundingRect(caption);
@@ -125,6 +127,23 @@ FittedLabel::Placement FittedLabel::place() const {
                            metrics.lineWidth() + 2);
     }
     p.painted &= rect();
+
+    // As the text drawing of the toolkit lays out one line; decorations and characters it
+    // treats specially are left to it.
+    static const QRegularExpression special(QStringLiteral("[&\\t\\r\\n\\x{9c}]"));
+    if (!p.font.underline() && !p.font.overline() && !p.font.strikeOut() &&
+        !caption.contains(special)) {
+        p.layout = std::make_shared<QTextLayout>(caption, p.font, this);
+        QTextOption option(Qt::AlignLeft);
+        option.setTextDirection(layoutDirection());
+        p.layout->setTextOption(option);
+        p.layout->setCacheEnabled(true);
+        p.layout->beginLayout();
+        QTextLine line = p.layout->createLine();
+        line.setLineWidth(0x01000000);
+        line.setPosition(QPointF(0, 0));
+        p.layout->endLayout();
+    }
     return p;
 }
 
@@ -141,6 +160,18 @@ void FittedLabel::paintEvent(QPaintEvent* event) {
     painter.setFont(p.font);
     QStyleOption option;
     option.initFrom(this);
+    // Fusion draws an item's text in the palette's colour of its role, greyed by the palette
+    // while the label is disabled; the laid-out caption gives the same pixels.
+    if (p.layout && style()->name() == QLatin1String("fusion")) {
+        painter.setPen(QPen(option.palette.brush(foregroundRole()), painter.pen().widthF()));
+        const QTextLine line = p.layout->lineAt(0);
+        const QRectF bounds(p.line.topLeft(),
+                            QSizeF(line.naturalTextWidth(), line.ascent() + line.descent()));
+        if (!QRectF(p.line).contains(bounds))
+            painter.setClipRect(p.line, Qt::IntersectClip);
+        line.draw(&painter, p.line.topLeft());
+        return;
+    }
     // The style draws the text in the label's colours, greyed while the label is disabled.
     style()->drawItemText(&painter, p.line, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                           option.palette, isEnabled(), caption, foregroundRole());

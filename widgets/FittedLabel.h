@@ -4,6 +4,9 @@
 #include <QLabel>
 
 #include <functional>
+#include <memory>
+
+class QTextLayout;
 
 // A one-line text label that draws the ink of its caption wholly inside its box. The layouts
 // give many labels a box only as tall as the type's size, where the toolkit's own top
@@ -38,6 +41,9 @@ private:
         QRect ink;
         QRect line; // the text line drawn, from the top of the font to its bottom
         QRect painted;
+        // The caption laid out once, for a style that draws it as it is: a stopwatch second
+        // then draws glyphs without shaping them again.
+        std::shared_ptr<QTextLayout> layout;
     };
     // Worked out when the caption, its font, box or alignment change, not at every paint, and
     // kept for each caption the label has shown since.
