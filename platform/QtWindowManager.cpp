@@ -28,6 +28,17 @@ protected:
     }
 };
 
+// A window manager that lets go of a window after it is shown again drops the workspaces and
+// states the show has just written: the window would come back on one workspace only.
+void showOnceWithdrawn(QWidget* window, int triesLeft) {
+    if (triesLeft <= 0 || X11WindowHints::isWithdrawn(window->windowHandle())) {
+        window->show();
+        return;
+    }
+    QTimer::singleShot(20, window,
+                       [window, triesLeft] { showOnceWithdrawn(window, triesLeft - 1); });
+}
+
 } // namespace
 
 void QtWindowManager::setTopmost(QWidget* window, bool onTop) {
@@ -64,7 +75,7 @@ void QtWindowManager::raise(QWidget* window) {
     QTimer::singleShot(300, window, [window] {
         if (window->isVisible() && X11WindowHints::isCovered(window->windowHandle())) {
             window->hide();
-            window->show();
+            showOnceWithdrawn(window, 25);
         }
     });
 }

@@ -195,6 +195,17 @@ bool X11WindowHints::isCovered(QWindow* window) {
     return false;
 }
 
+bool X11WindowHints::isWithdrawn(QWindow* window) {
+    xcb_connection_t* c = connection();
+    if (!c || !window)
+        return true;
+    const xcb_atom_t wmState = internAtom(c, "WM_STATE");
+    const QList<uint32_t> state =
+        property32(c, static_cast<xcb_window_t>(window->winId()), wmState, wmState, 1);
+    constexpr uint32_t withdrawn = 0;
+    return state.isEmpty() || state.first() == withdrawn;
+}
+
 std::optional<QPoint> X11WindowHints::reportedPosition(QWindow* window) {
     xcb_connection_t* c = connection();
     if (!c || !window || !window->handle() || !window->screen())

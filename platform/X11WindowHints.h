@@ -30,6 +30,10 @@ void raise(QWindow* window);
 // Whether a shown window that the window manager stacks above this one overlaps it.
 bool isCovered(QWindow* window);
 
+// Whether the window manager has let go of a hidden window (its WM_STATE gone or Withdrawn); also
+// true off X11, where there is nothing to wait for.
+bool isWithdrawn(QWindow* window);
+
 // The window's top-left corner as the X server has it, which a window manager may have put
 // elsewhere than Qt believes.
 std::optional<QPoint> reportedPosition(QWindow* window);
