@@ -68,18 +68,18 @@ bool writeValues(const QString& file, const QString& section,
                  const QList<std::pair<QString, QString>>& values, QString* errorText) {
     if (file.isEmpty())
         return fail(errorText, noHome);
-    QList<ProfileFile::KeyValue> stored = values;
+    QList<ProfileText::KeyValue> stored = values;
     for (auto& [key, value] : stored) {
         value.replace(QLatin1Char('\r'), QLatin1Char(' '));
         value.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        value = ProfileFile::exactValue(value);
+        value = ProfileText::exactValue(value);
     }
     // Written first when missing, as the links window does at loading.
     QDir().mkpath(QFileInfo(file).absolutePath());
     return ProfileFile::update(
         file,
         [&](const std::optional<QByteArray>& content) {
-            return ProfileFile::withValues(content.value_or(defaultFileText()), section, stored);
+            return ProfileText::withValues(content.value_or(defaultFileText()), section, stored);
         },
         errorText);
 }

@@ -21,7 +21,7 @@ inline const QString programType = QStringLiteral("Computer program");
 inline const QString missingValue = QStringLiteral("[inside error]");
 
 // The longest value the store gives back, in characters.
-inline constexpr int maxValueLength = ProfileFile::maxValueLength;
+inline constexpr int maxValueLength = ProfileText::maxValueLength;
 
 // tempivo/config.ini in $XDG_CONFIG_HOME, or in $HOME/.config when that is unset, empty or not
 // an absolute path (the XDG base-directory rules); the one path every reader and writer uses.
@@ -37,7 +37,7 @@ QString readValue(const QString& file, const QString& section, const QString& ke
                   const QString& defaultValue);
 
 // Stores value (CR and LF turned into blanks) under key in section, so that readValue gives it
-// back as it is (see ProfileFile::exactValue); a refused write is ignored.
+// back as it is (see ProfileText::exactValue); a refused write is ignored.
 void writeValue(const QString& file, const QString& section, const QString& key,
                 const QString& value);
 

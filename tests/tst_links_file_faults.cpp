@@ -315,6 +315,8 @@ void LinksFileFaultsTest::badFile_data() {
     refused("UTF-32", encoded(kept, QStringConverter::Utf32LE), Plain, 0, QString(), unknown);
     refused("unmarked UTF-16", encoded(kept, QStringConverter::Utf16LE, false), Plain, 0, QString(),
             unknown);
+    // Given a section, it would begin with a NUL and a line break: unmarked UTF-16 to the reader.
+    refused("one NUL byte", QByteArray(1, '\0'), Plain, 0, QString(), unknown);
 
     // The title grows past the limit, the address shrinks far more: Save stores the whole
     // link or nothing, never the address without its title.
