@@ -5,7 +5,9 @@
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
+#include "widgets/Colors.h"
 #include "widgets/CommandLabel.h"
+#include "widgets/Fonts.h"
 #include "widgets/Twips.h"
 
 #include <QEvent>
@@ -18,9 +20,6 @@
 using namespace LinksLook;
 
 namespace {
-
-const QColor commandGreen{0, 192, 0};
-const QColor commandPale{255, 255, 192};
 
 const QList<FileDialog::Filter> browseFilters = {
     {QStringLiteral("All Files (*.*)"), QStringLiteral("*.*")},
@@ -85,24 +84,24 @@ LinkEditor::LinkEditor(const Services& services, QWidget* parent)
     setUpFrame(this, "editorFrame", QStringLiteral("Configuration for #"), 120, 3120, 3015, 2295);
     connect(this, &CaptionFrame::pointerMoved, this, [this] {
         for (CommandLabel* command : m_commands)
-            setColors(command, commandPale, commandGreen);
+            setColors(command, Colors::paleYellow, Colors::midGreen);
     });
 
-    const QFont captionFont = makeFont("Arial", 8.25);
+    const QFont captionFont = layoutFont(QStringLiteral("Arial"), 8.25);
     auto caption = [&](const char* name, const char* text, int top, int width) {
         auto* l = new CommandLabel(this);
         l->setObjectName(QLatin1String(name));
         l->setText(QLatin1String(text));
         l->setGeometry(Twips::rect(120, top, width, 255));
         l->setFont(captionFont);
-        setColors(l, slotText, QColor());
+        setColors(l, Colors::lightYellow, QColor());
         return l;
     };
     auto textBox = [&](const char* name, int top) {
         auto* box = new QLineEdit(this);
         box->setObjectName(QLatin1String(name));
         box->setGeometry(Twips::rect(840, top, 1695, 315));
-        box->setFont(makeFont("Times New Roman", 11.25));
+        box->setFont(layoutFont(QStringLiteral("Times New Roman"), 11.25));
         box->setAttribute(Qt::WA_NoMousePropagation);
         // No longer than the store gives back, so that what is saved is what is used.
         box->setValidator(new CharacterLimit(box));
@@ -114,15 +113,16 @@ LinkEditor::LinkEditor(const Services& services, QWidget* parent)
         button->setGeometry(Twips::rect(840, top, width, 195));
         button->setFont(captionFont);
         // The stand-in face runs wider than the layout's: narrow the caption until the
-        // button's box holds it beside the indicator.
-        for (int stretch = 98; button->sizeHint().width() > button->width() && stretch >= 75;
-             stretch -= 2) {
-            QFont narrower = captionFont;
-            narrower.setStretch(stretch);
-            button->setFont(narrower);
+        // button's box holds it beside the indicator; each try lays the button out again, so
+        // the steps are coarse.
+        if (button->sizeHint().width() > button->width()) {
+            button->setFont(narrowedToFit(captionFont, 98, 2, [button](const QFont& font) {
+                button->setFont(font);
+                return button->sizeHint().width() <= button->width();
+            }));
         }
         button->setAttribute(Qt::WA_NoMousePropagation);
-        setColors(button, slotText, background);
+        setColors(button, Colors::lightYellow, Colors::darkGreen);
         return button;
     };
 
@@ -138,7 +138,7 @@ LinkEditor::LinkEditor(const Services& services, QWidget* parent)
     setTabOrder(addressEdit, urlOption);
     setTabOrder(urlOption, programOption);
 
-    const QFont commandFont = makeFont("Tahoma", 8.25, true);
+    const QFont commandFont = layoutFont(QStringLiteral("Tahoma"), 8.25, true);
     for (int i = 0; i < 4; ++i) {
         const LinkEditorLayout::Command& c = LinkEditorLayout::commands[i];
         auto* l = new CommandLabel(this);
@@ -147,9 +147,9 @@ LinkEditor::LinkEditor(const Services& services, QWidget* parent)
         l->setGeometry(Twips::rect(c.left, c.top, c.width, c.height));
         l->setFont(commandFont);
         l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        setColors(l, commandPale, commandGreen);
+        setColors(l, Colors::paleYellow, Colors::midGreen);
         connect(l, &CommandLabel::pointerMoved, this,
-                [l] { setColors(l, commandGreen, commandPale); });
+                [l] { setColors(l, Colors::midGreen, Colors::paleYellow); });
         this->*c.member = l;
         m_commands[i] = l;
     }

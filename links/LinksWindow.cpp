@@ -8,26 +8,20 @@
 #include "platform/Shell.h"
 #include "platform/WindowManager.h"
 #include "widgets/CaptionFrame.h"
+#include "widgets/Colors.h"
 #include "widgets/CommandLabel.h"
 #include "widgets/DockPosition.h"
-#include "widgets/ExactSize.h"
+#include "widgets/Fonts.h"
 #include "widgets/Twips.h"
 
 #include <QCloseEvent>
 #include <QEvent>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QTextDocument>
 
 using namespace LinksLook;
 
 namespace {
-
-const QColor rowNumberText{128, 255, 255};
-const QColor editText{192, 255, 255};
-const QColor closeNormal{255, 255, 255};
-const QColor closeHighlighted{255, 224, 192};
-const QColor borderColor{0, 0, 0};
 
 // Top of row n (1 to 10) in twips.
 constexpr int rowTop(int n) {
@@ -37,8 +31,7 @@ constexpr int rowTop(int n) {
 } // namespace
 
 LinksWindow::LinksWindow(const Services& services, QWidget* anchor)
-    : QWidget(nullptr, Qt::FramelessWindowHint)
-    , m_services(services)
+    : m_services(services)
     , m_anchor(anchor) {
     setObjectName(QStringLiteral("linksWindow"));
     setWindowTitle(QStringLiteral("Tempivo Links"));
@@ -46,7 +39,6 @@ LinksWindow::LinksWindow(const Services& services, QWidget* anchor)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFixedSize(Twips::toPx(ClientWidth) + 2 * borderPx, Twips::toPx(CollapsedHeight));
-    keepExactSize(this);
 
     buildSlots();
     m_editor = new LinkEditor(m_services, this);
@@ -97,19 +89,21 @@ void LinksWindow::buildSlots() {
     for (int n = 1; n <= 10; ++n) {
         const QString number = QString::number(n);
         const int top = rowTop(n);
-        m_rowNumbers[n - 1] = label(QStringLiteral("rowNumber") + number, number + u'.',
-                                    QRect(n == 10 ? 120 : 225, top, 255, 255),
-                                    makeFont("OCR A Extended", 9), rowNumberText, QColor());
-        CommandLabel* slot =
-            label(QStringLiteral("slot") + number, LinkStore::emptyTitle,
-                  QRect(480, top, 2055, 255), makeFont("Arial", 8.25), slotText, QColor());
+        m_rowNumbers[n - 1] =
+            label(QStringLiteral("rowNumber") + number, number + u'.',
+                  QRect(n == 10 ? 120 : 225, top, 255, 255),
+                  layoutFont(QStringLiteral("OCR A Extended"), 9), Colors::lightCyan, QColor());
+        CommandLabel* slot = label(
+            QStringLiteral("slot") + number, LinkStore::emptyTitle, QRect(480, top, 2055, 255),
+            layoutFont(QStringLiteral("Arial"), 8.25), Colors::lightYellow, QColor());
         // Titles come from the settings file: markup in one is shown, never followed (an
         // <img> naming /dev/zero would read without end).
         slot->setTextFormat(Qt::PlainText);
         m_slots[n - 1] = slot;
         CommandLabel* edit =
             label(QStringLiteral("editCommand") + number, QStringLiteral("Edit"),
-                  QRect(2640, top, 255, 135), makeFont("Arial", 6.75), editText, background);
+                  QRect(2640, top, 255, 135), layoutFont(QStringLiteral("Arial"), 6.75),
+                  Colors::paleCyan, Colors::darkGreen);
         edit->setAccessibleName(QStringLiteral("Edit link ") + number);
         m_editCommands[n - 1] = edit;
 
@@ -120,10 +114,10 @@ void LinksWindow::buildSlots() {
 
     closeCommand =
         label(QStringLiteral("closeCommand"), QStringLiteral("X"), QRect(2760, 120, 135, 255),
-              makeFont("Arial", 9.75, true), closeNormal, background);
+              layoutFont(QStringLiteral("Arial"), 9.75, true), Colors::white, Colors::darkGreen);
     closeCommand->setAccessibleName(QStringLiteral("Close"));
     connect(closeCommand, &CommandLabel::pointerMoved, this,
-            [this] { closeCommand->setTextColor(closeHighlighted); });
+            [this] { closeCommand->setTextColor(Colors::peach); });
     connect(closeCommand, &CommandLabel::clicked, this, &LinksWindow::closeRequested);
 }
 
@@ -140,7 +134,6 @@ void LinksWindow::dock() {
 
 void LinksWindow::setOuterHeight(int twips) {
     setFixedHeight(Twips::toPx(twips));
-    keepExactSize(this);
     // The editor below the bottom edge takes no keys: a box there would blink its cursor for
     // nobody, and keys typed into it would change a link unseen.
     m_editor->setVisible(twips == ExpandedHeight);
@@ -178,13 +171,6 @@ bool LinksWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void LinksWindow::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), background);
-    painter.setPen(borderColor);
-    painter.drawRect(0, 0, width() - 1, height() - 1);
-}
-
 void LinksWindow::closeEvent(QCloseEvent* event) {
     // Closed from outside (the window manager): unload as "X" does.
     event->accept();
@@ -193,7 +179,7 @@ void LinksWindow::closeEvent(QCloseEvent* event) {
 
 void LinksWindow::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
-    closeCommand->setTextColor(closeNormal);
+    closeCommand->setTextColor(Colors::white);
 }
 
 void LinksWindow::onSlotHovered(int slot) {

@@ -2,7 +2,8 @@
 
 #include "platform/Services.h"
 
-#include <QWidget>
+#include "widgets/BoxWindow.h"
+
 #include <array>
 
 class CaptionFrame;
@@ -11,7 +12,7 @@ class LinkEditor;
 
 // The quick-links window, docked beside a window it follows: ten link slots that start
 // their link with one click, and the editor for one slot below them.
-class LinksWindow : public QWidget {
+class LinksWindow : public BoxWindow {
     Q_OBJECT
 public:
     // Outer heights in twips, with the editor hidden and shown.
@@ -37,7 +38,6 @@ signals:
     void reloadRequested();
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -1,18 +1,12 @@
 #include "widgets/FittedLabel.h"
 
+#include "widgets/Fonts.h"
+
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
-
-namespace {
-
-// A caption is never set narrower than this share of its font's width (percent); past it, the
-// end of the caption is cut instead.
-constexpr int narrowestStretch = 75;
-
-} // namespace
 
 FittedLabel::FittedLabel(QWidget* parent)
     : QLabel(parent) {
@@ -77,15 +71,18 @@ FittedLabel::Placement FittedLabel::place() const {
     QRect ink = metrics.tightBoundingRect(caption);
     if (ink.width() > area.width() && !caption.isEmpty()) {
         const int full = p.font.stretch() > 0 ? p.font.stretch() : 100;
-        for (int stretch = full * area.width() / ink.width();
-             stretch >= full * narrowestStretch / 100; --stretch) {
-            p.font.setStretch(stretch);
+        // Narrowed glyphs are scaled, and their smoothed edge reaches a pixel past the tight
+        // bounds.
+        auto narrowedInk = [&caption](const QFont& font) {
+            return QFontMetrics(font).tightBoundingRect(caption).adjusted(0, 0, 1, 0);
+        };
+        p.font =
+            narrowedToFit(p.font, full * area.width() / ink.width(), 1, [&](const QFont& font) {
+                return narrowedInk(font).width() <= area.width();
+            });
+        if (p.font.stretch() != font().stretch()) {
             metrics = QFontMetrics(p.font);
-            // Narrowed glyphs are scaled, and their smoothed edge reaches a pixel past the
-            // tight bounds.
-            ink = metrics.tightBoundingRect(caption).adjusted(0, 0, 1, 0);
-            if (ink.width() <= area.width())
-                break;
+            ink = narrowedInk(p.font);
         }
     }
 
