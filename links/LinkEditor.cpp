@@ -162,9 +162,7 @@ LinkEditor::LinkEditor(const Services& services, QWidget* parent)
         if (on)
             onTypeSelected(true);
     });
-    programOption->setChecked(true);
-    titleEdit->clear();
-    addressEdit->clear();
+    reset();
     keepAddressBoxHeight();
     // The address box's height follows its own resizes: nothing polls it.
     addressEdit->installEventFilter(this);
@@ -184,6 +182,17 @@ void LinkEditor::open(int slot) {
         programOption->setChecked(true);
     titleEdit->setText(LinkStore::readLink(slot, 'T', LinkStore::missingValue));
     addressEdit->setText(LinkStore::readLink(slot, 'A', LinkStore::missingValue));
+}
+
+void LinkEditor::reset() {
+    m_slot.reset();
+    m_browsedFile.clear();
+    setCaption(QStringLiteral("Configuration for #"));
+    programOption->setChecked(true);
+    titleEdit->clear();
+    addressEdit->clear();
+    for (CommandLabel* command : m_commands)
+        setColors(command, Colors::paleYellow, Colors::midGreen);
 }
 
 void LinkEditor::keepAddressBoxHeight() {

@@ -22,6 +22,8 @@ public:
 
     // Shows slot (1 to 10) as the settings file holds it.
     void open(int slot);
+    // Back to how it was built: no slot, empty fields, no file browsed, no command highlighted.
+    void reset();
     // The slot opened last; empty until the first open.
     std::optional<int> slot() const { return m_slot; }
 

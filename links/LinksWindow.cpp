@@ -41,11 +41,17 @@ LinksWindow::LinksWindow(const Services& services, QWidget* anchor)
     setFixedSize(Twips::toPx(ClientWidth) + 2 * borderPx, Twips::toPx(CollapsedHeight));
 
     buildSlots();
+    m_emptySlots.fill(true);
     m_editor = new LinkEditor(m_services, this);
-    connect(m_editor, &LinkEditor::linkChanged, this, &LinksWindow::reloadRequested);
+    connect(m_editor, &LinkEditor::linkChanged, this, &LinksWindow::reload);
     connect(m_editor, &LinkEditor::cancelled, this, [this] { setOuterHeight(CollapsedHeight); });
     setOuterHeight(CollapsedHeight);
 
+    // Docking follows the anchor's events: nothing here polls.
+    m_anchor->installEventFilter(this);
+}
+
+void LinksWindow::load() {
     // A first start finds no settings file: begin one with ten empty links.
     const QString path = LinkStore::configFilePath();
     if (!LinkStore::isSettingsFileThere()) {
@@ -59,12 +65,17 @@ LinksWindow::LinksWindow(const Services& services, QWidget* anchor)
                           .arg(path, reason));
         }
     }
-    dock();
     for (int n = 1; n <= 10; ++n)
         showTitle(n, LinkStore::readLink(n, 'T', LinkStore::missingValue));
+}
 
-    // Docking follows the anchor's events: nothing here polls.
-    m_anchor->installEventFilter(this);
+void LinksWindow::reload() {
+    load();
+    m_editor->reset();
+    setOuterHeight(CollapsedHeight);
+    for (CommandLabel* slot : m_slots)
+        slot->setUnderlined(false);
+    closeCommand->setTextColor(Colors::white);
 }
 
 void LinksWindow::buildSlots() {
@@ -155,10 +166,11 @@ void LinksWindow::moveEvent(QMoveEvent* event) {
 
 // The caption and its tooltip change together.
 void LinksWindow::showTitle(int slot, const QString& title) {
+    const bool empty = title == LinkStore::emptyTitle;
+    m_emptySlots[slot - 1] = empty;
     CommandLabel* label = m_slots[slot - 1];
     label->setText(title);
-    QString tip = title != LinkStore::emptyTitle ? QStringLiteral("Run ") + title
-                                                 : QStringLiteral("click edit to modify");
+    QString tip = empty ? QStringLiteral("click edit to modify") : QStringLiteral("Run ") + title;
     // Tooltips have no plain-text switch: a tip that looks like markup is escaped instead.
     if (Qt::mightBeRichText(tip))
         tip = Qt::convertFromPlainText(tip, Qt::WhiteSpaceNoWrap);
@@ -184,7 +196,7 @@ void LinksWindow::mouseMoveEvent(QMouseEvent* event) {
 
 void LinksWindow::onSlotHovered(int slot) {
     CommandLabel* hovered = m_slots[slot - 1];
-    hovered->setUnderlined(hovered->text() != LinkStore::emptyTitle);
+    hovered->setUnderlined(!m_emptySlots[slot - 1]);
     for (CommandLabel* other : m_slots) {
         if (other != hovered)
             other->setUnderlined(false);
@@ -192,7 +204,7 @@ void LinksWindow::onSlotHovered(int slot) {
 }
 
 void LinksWindow::onSlotClicked(int slot) {
-    if (m_slots[slot - 1]->text() == LinkStore::emptyTitle)
+    if (m_emptySlots[slot - 1])
         return;
     startLink(slot);
 }

@@ -23,8 +23,13 @@ public:
     static constexpr int DockRight = 10;
     static constexpr int DockBelow = 1800;
 
-    // Docks beside anchor and follows it as it moves or changes size.
+    // Docks beside anchor and follows it as it moves or changes size. Shows empty slots until
+    // load().
     LinksWindow(const Services& services, QWidget* anchor);
+
+    // Shows the titles the settings file holds, first writing the file with ten empty links
+    // when there is none (and saying so when that fails).
+    void load();
 
     // Starts link slot (1 to 10).
     void startLink(int slot);
@@ -34,8 +39,6 @@ public:
 signals:
     // The close command was clicked, or the window manager closed the window.
     void closeRequested();
-    // A link was saved or erased: the window wants loading afresh.
-    void reloadRequested();
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -49,6 +52,8 @@ private:
     void dock();
     void setOuterHeight(int twips);
     void showTitle(int slot, const QString& title);
+    // After a save or an erase: the titles afresh, the editor closed, nothing highlighted.
+    void reload();
 
     void onSlotClicked(int slot);
     void onSlotHovered(int slot);
@@ -62,6 +67,8 @@ private:
     std::array<CommandLabel*, 10> m_rowNumbers{};
     std::array<CommandLabel*, 10> m_slots{};
     std::array<CommandLabel*, 10> m_editCommands{};
+    // Whether each slot holds no link; such a slot starts nothing and never underlines.
+    std::array<bool, 10> m_emptySlots{};
     CommandLabel* closeCommand = nullptr;
 
     LinkEditor* m_editor = nullptr;

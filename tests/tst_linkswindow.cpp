@@ -77,7 +77,7 @@ void LinksWindowTest::loadCreatesStoreAndShowsEmptySlots() {
     QVERIFY(f.messages.shown.isEmpty());
 
     // A second load finds the file and leaves it alone.
-    f.companions->reloadLinks();
+    f.links()->load();
     QCOMPARE(LinksFixture::readConfig(), LinksFixture::defaultText());
 }
 
