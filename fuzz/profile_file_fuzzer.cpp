@@ -232,7 +232,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             continue;
         }
 
-        // What writeValue hands on: line breaks made blanks, nothing after a NUL.
+        // What LinkStore::writeValues hands on: line breaks made blanks, nothing after a NUL.
         QByteArray value = beforeNul(op.value);
         value.replace('\r', ' ').replace('\n', ' ');
 

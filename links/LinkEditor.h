@@ -15,17 +15,12 @@ class QRadioButton;
 class LinkEditor : public CaptionFrame {
     Q_OBJECT
 public:
-    // Height the address box is kept at (twips).
-    static constexpr int AddressBoxHeight = 255;
-
     LinkEditor(const Services& services, QWidget* parent);
 
     // Shows slot (1 to 10) as the settings file holds it.
     void open(int slot);
     // Back to how it was built: no slot, empty fields, no file browsed, no command highlighted.
     void reset();
-    // The slot opened last; empty until the first open.
-    std::optional<int> slot() const { return m_slot; }
 
 signals:
     // A link was saved or erased.
@@ -39,6 +34,9 @@ protected:
 private:
     friend struct LinkEditorLayout;
 
+    // Height the address box is kept at (twips).
+    static constexpr int AddressBoxHeight = 255;
+
     // Puts the address box back to its height should anything have changed it.
     void keepAddressBoxHeight();
     void onTypeSelected(bool program);
@@ -49,6 +47,7 @@ private:
     void showError(const QString& text);
 
     Services m_services;
+    // The slot opened last; empty until the first open.
     std::optional<int> m_slot;
 
     CommandLabel* titleCaption = nullptr;

@@ -59,11 +59,6 @@ QString readValue(const QString& file, const QString& section, const QString& ke
     return ProfileFile::read(file, section, key, defaultValue);
 }
 
-void writeValue(const QString& file, const QString& section, const QString& key,
-                const QString& value) {
-    writeValues(file, section, {{key, value}});
-}
-
 bool writeValues(const QString& file, const QString& section,
                  const QList<std::pair<QString, QString>>& values, QString* errorText) {
     if (file.isEmpty())
@@ -100,8 +95,7 @@ bool isSettingsFileThere() {
 }
 
 bool isNormalFile(const QString& path) {
-    const QFileInfo info(path);
-    return info.isFile() && !info.fileName().startsWith(QLatin1Char('.'));
+    return QFileInfo(path).isFile();
 }
 
 bool writeDefaultFile(const QString& path, QString* errorText) {
@@ -120,15 +114,11 @@ bool writeDefaultFile(const QString& path, QString* errorText) {
         return fail(errorText, QStringLiteral("The folder %1 could not be created.")
                                    .arg(QDir::toNativeSeparators(info.absolutePath())));
 
-    const bool hidden = info.fileName().startsWith(QLatin1Char('.'));
     // Looked at again under the lock: another process may have written the file meanwhile.
     return ProfileFile::update(
         path,
-        [&](const std::optional<QByteArray>& content) {
-            if (!content)
-                return defaultFileText();
-            // A hidden file is not seen as the settings file; the defaults go after its last byte.
-            return hidden ? *content + defaultFileText() : *content;
+        [](const std::optional<QByteArray>& content) {
+            return content.value_or(defaultFileText());
         },
         errorText);
 }

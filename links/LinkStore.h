@@ -36,12 +36,8 @@ QString keyName(int slot, char field);
 QString readValue(const QString& file, const QString& section, const QString& key,
                   const QString& defaultValue);
 
-// Stores value (CR and LF turned into blanks) under key in section, so that readValue gives it
-// back as it is (see ProfileText::exactValue); a refused write is ignored.
-void writeValue(const QString& file, const QString& section, const QString& key,
-                const QString& value);
-
-// Stores several keys of section at once, each like writeValue: the file gets all of them or,
+// Stores several keys of section at once, each value (CR and LF turned into blanks) so that
+// readValue gives it back as it is (see ProfileText::exactValue): the file gets all of them or,
 // when the write is refused, none, so that a link is never left half old and half new. A
 // missing file is first given the default text, so that the other links stay. False with the
 // reason in errorText when the file cannot be written.
@@ -59,7 +55,7 @@ bool writeLink(int slot, const QList<std::pair<char, QString>>& fields,
 // True when the settings file at configFilePath() is there as a normal file.
 bool isSettingsFileThere();
 
-// True only for an existing regular file whose name does not start with "." (a folder is no file).
+// True only for an existing regular file, or a link to one (a folder is no file).
 bool isNormalFile(const QString& path);
 
 // When path is not a normal file, appends the default ten empty links to it (creating the folder

@@ -3,7 +3,6 @@
 #include "links/LinkEditor.h"
 #include "links/LinkStore.h"
 #include "links/LinksLook.h"
-#include "links/OpenLink.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
 #include "platform/WindowManager.h"
@@ -218,7 +217,7 @@ void LinksWindow::startLink(int slot) {
         }
         return;
     }
-    openLink(*m_services.shell, LinkStore::readLink(slot, 'A', Shell::portalAddress()));
+    m_services.shell->openAddress(LinkStore::readLink(slot, 'A', Shell::portalAddress()));
 }
 
 void LinksWindow::openEditor(int slot) {

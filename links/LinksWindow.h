@@ -31,8 +31,6 @@ public:
     // when there is none (and saying so when that fails).
     void load();
 
-    // Starts link slot (1 to 10).
-    void startLink(int slot);
     // Opens the editor on slot (1 to 10).
     void openEditor(int slot);
 
@@ -55,6 +53,8 @@ private:
     // After a save or an erase: the titles afresh, the editor closed, nothing highlighted.
     void reload();
 
+    // Starts link slot (1 to 10).
+    void startLink(int slot);
     void onSlotClicked(int slot);
     void onSlotHovered(int slot);
     void showError(const QString& text);
