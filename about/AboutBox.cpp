@@ -69,13 +69,13 @@ AboutBox::AboutBox(const QRect& clock, const QRect& available, const Services& s
         setColors(label, l.color, Colors::darkGreen);
     }
 
-    okButton = new QPushButton(QStringLiteral("OK"), aboutFrame);
-    okButton->setObjectName(QStringLiteral("okButton"));
-    okButton->setGeometry(Twips::rect(1080, 1320, 855, 255));
-    okButton->setFont(layoutFont(QStringLiteral("Tahoma"), 8.25));
-    okButton->setDefault(true);
-    okButton->setFocus();
-    connect(okButton, &QPushButton::clicked, this, &AboutBox::closeRequested);
+    m_okButton = new QPushButton(QStringLiteral("OK"), aboutFrame);
+    m_okButton->setObjectName(QStringLiteral("okButton"));
+    m_okButton->setGeometry(Twips::rect(1080, 1320, 855, 255));
+    m_okButton->setFont(layoutFont(QStringLiteral("Tahoma"), 8.25));
+    m_okButton->setDefault(true);
+    m_okButton->setFocus();
+    connect(m_okButton, &QPushButton::clicked, this, &AboutBox::closeRequested);
 
     move(dockPosition(clock, size(), GapRight, RowTop, available));
 }
@@ -87,7 +87,7 @@ void AboutBox::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Enter:
     case Qt::Key_Escape:
         event->accept();
-        okButton->click();
+        m_okButton->click();
         return;
     default:
         QWidget::keyPressEvent(event);

@@ -31,5 +31,5 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QPushButton* okButton = nullptr;
+    QPushButton* m_okButton = nullptr;
 };

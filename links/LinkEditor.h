@@ -50,16 +50,16 @@ private:
     // The slot opened last; empty until the first open.
     std::optional<int> m_slot;
 
-    CommandLabel* titleCaption = nullptr;
-    CommandLabel* addressCaption = nullptr;
-    QLineEdit* titleEdit = nullptr;
-    QLineEdit* addressEdit = nullptr;
-    QRadioButton* urlOption = nullptr;
-    QRadioButton* programOption = nullptr;
-    CommandLabel* browseCommand = nullptr;
-    CommandLabel* saveCommand = nullptr;
-    CommandLabel* cancelCommand = nullptr;
-    CommandLabel* eraseCommand = nullptr;
+    CommandLabel* m_titleCaption = nullptr;
+    CommandLabel* m_addressCaption = nullptr;
+    QLineEdit* m_titleEdit = nullptr;
+    QLineEdit* m_addressEdit = nullptr;
+    QRadioButton* m_urlOption = nullptr;
+    QRadioButton* m_programOption = nullptr;
+    CommandLabel* m_browseCommand = nullptr;
+    CommandLabel* m_saveCommand = nullptr;
+    CommandLabel* m_cancelCommand = nullptr;
+    CommandLabel* m_eraseCommand = nullptr;
     // The commands in a row, for the hover rules.
     std::array<CommandLabel*, 4> m_commands{};
 

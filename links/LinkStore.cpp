@@ -50,8 +50,8 @@ QString configFilePath() {
     return QDir::cleanPath(folder + QStringLiteral("/tempivo/config.ini"));
 }
 
-QString keyName(int slot, char field) {
-    return QStringLiteral("No") + QString::number(slot) + QLatin1Char(field);
+QString keyName(int slot, LinkField field) {
+    return QStringLiteral("No") + QString::number(slot) + QLatin1Char(char(field));
 }
 
 QString readValue(const QString& file, const QString& section, const QString& key,
@@ -79,11 +79,11 @@ bool writeValues(const QString& file, const QString& section,
         errorText);
 }
 
-QString readLink(int slot, char field, const QString& defaultValue) {
+QString readLink(int slot, LinkField field, const QString& defaultValue) {
     return readValue(configFilePath(), configSection, keyName(slot, field), defaultValue);
 }
 
-bool writeLink(int slot, const QList<std::pair<char, QString>>& fields, QString* errorText) {
+bool writeLink(int slot, const QList<std::pair<LinkField, QString>>& fields, QString* errorText) {
     QList<std::pair<QString, QString>> values;
     for (const auto& [field, value] : fields)
         values.append({keyName(slot, field), value});

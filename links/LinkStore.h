@@ -28,8 +28,11 @@ inline constexpr int maxValueLength = ProfileText::maxValueLength;
 // Empty when HOME is no absolute path either: there is then no place for the file.
 QString configFilePath();
 
-// "No" + slot in decimal + field letter ('T', 'A' or 'S'), e.g. keyName(10, 'A') == "No10A".
-QString keyName(int slot, char field);
+// The three things stored for each link; each key ends in the field's letter.
+enum class LinkField : char { Title = 'T', Address = 'A', Type = 'S' };
+
+// "No" + slot in decimal + the field's letter, e.g. keyName(10, LinkField::Address) == "No10A".
+QString keyName(int slot, LinkField field);
 
 // The value of key in section, at most 254 characters; defaultValue (without trailing blanks)
 // when the file, the section or the key is missing.
@@ -44,12 +47,12 @@ QString readValue(const QString& file, const QString& section, const QString& ke
 bool writeValues(const QString& file, const QString& section,
                  const QList<std::pair<QString, QString>>& values, QString* errorText = nullptr);
 
-// One field ('T', 'A' or 'S') of a slot's link in the settings file, or defaultValue.
-QString readLink(int slot, char field, const QString& defaultValue);
+// One field of a slot's link in the settings file, or defaultValue.
+QString readLink(int slot, LinkField field, const QString& defaultValue);
 
 // Writes fields of one link together, so that a refused write leaves the whole link as it was.
 // False with the reason in errorText when the file cannot be written.
-bool writeLink(int slot, const QList<std::pair<char, QString>>& fields,
+bool writeLink(int slot, const QList<std::pair<LinkField, QString>>& fields,
                QString* errorText = nullptr);
 
 // True when the settings file at configFilePath() is there as a normal file.

@@ -19,6 +19,7 @@
 #include <QTextDocument>
 
 using namespace LinksLook;
+using LinkStore::LinkField;
 
 namespace {
 
@@ -29,9 +30,9 @@ constexpr int rowTop(int n) {
 
 } // namespace
 
-LinksWindow::LinksWindow(const Services& services, QWidget* anchor)
+LinksWindow::LinksWindow(const Services& services, QWidget* followed)
     : m_services(services)
-    , m_anchor(anchor) {
+    , m_followed(followed) {
     setObjectName(QStringLiteral("linksWindow"));
     setWindowTitle(QStringLiteral("Tempivo Links"));
     m_services.windows->keepOffTaskbar(this);
@@ -46,8 +47,8 @@ LinksWindow::LinksWindow(const Services& services, QWidget* anchor)
     connect(m_editor, &LinkEditor::cancelled, this, [this] { setOuterHeight(CollapsedHeight); });
     setOuterHeight(CollapsedHeight);
 
-    // Docking follows the anchor's events: nothing here polls.
-    m_anchor->installEventFilter(this);
+    // Docking answers that window's moves and resizes: nothing here polls.
+    m_followed->installEventFilter(this);
 }
 
 void LinksWindow::load() {
@@ -65,7 +66,7 @@ void LinksWindow::load() {
         }
     }
     for (int n = 1; n <= 10; ++n)
-        showTitle(n, LinkStore::readLink(n, 'T', LinkStore::missingValue));
+        showTitle(n, LinkStore::readLink(n, LinkField::Title, LinkStore::missingValue));
 }
 
 void LinksWindow::reload() {
@@ -74,20 +75,20 @@ void LinksWindow::reload() {
     setOuterHeight(CollapsedHeight);
     for (CommandLabel* slot : m_slots)
         slot->setUnderlined(false);
-    closeCommand->setTextColor(Colors::white);
+    m_closeCommand->setTextColor(Colors::white);
 }
 
 void LinksWindow::buildSlots() {
-    linksFrame = new CaptionFrame(this);
-    setUpFrame(linksFrame, "linksFrame", QStringLiteral("Quick Links"), 120, 0, 3015, 2895);
-    connect(linksFrame, &CaptionFrame::pointerMoved, this, [this] {
+    m_linksFrame = new CaptionFrame(this);
+    setUpFrame(m_linksFrame, "linksFrame", QStringLiteral("Quick Links"), 120, 0, 3015, 2895);
+    connect(m_linksFrame, &CaptionFrame::pointerMoved, this, [this] {
         for (CommandLabel* slot : m_slots)
             slot->setUnderlined(false);
     });
 
     auto label = [this](const QString& name, const QString& text, QRect twips, const QFont& font,
                         const QColor& color, const QColor& back) {
-        auto* l = new CommandLabel(linksFrame);
+        auto* l = new CommandLabel(m_linksFrame);
         l->setObjectName(name);
         l->setText(text);
         l->setGeometry(Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
@@ -122,18 +123,18 @@ void LinksWindow::buildSlots() {
         connect(edit, &CommandLabel::clicked, this, [this, n] { openEditor(n); });
     }
 
-    closeCommand =
+    m_closeCommand =
         label(QStringLiteral("closeCommand"), QStringLiteral("X"), QRect(2760, 120, 135, 255),
               layoutFont(QStringLiteral("Arial"), 9.75, true), Colors::white, Colors::darkGreen);
-    closeCommand->setAccessibleName(QStringLiteral("Close"));
-    connect(closeCommand, &CommandLabel::pointerMoved, this,
-            [this] { closeCommand->setTextColor(Colors::peach); });
-    connect(closeCommand, &CommandLabel::clicked, this, &LinksWindow::closeRequested);
+    m_closeCommand->setAccessibleName(QStringLiteral("Close"));
+    connect(m_closeCommand, &CommandLabel::pointerMoved, this,
+            [this] { m_closeCommand->setTextColor(Colors::peach); });
+    connect(m_closeCommand, &CommandLabel::clicked, this, &LinksWindow::closeRequested);
 }
 
 QPoint LinksWindow::dockPosition() const {
-    return ::dockPosition(m_anchor->frameGeometry(), frameGeometry().size(), DockRight, DockBelow,
-                          m_services.windows->freeArea(m_anchor->frameGeometry().center()));
+    return ::dockPosition(m_followed->frameGeometry(), frameGeometry().size(), DockRight, DockBelow,
+                          m_services.windows->freeArea(m_followed->frameGeometry().center()));
 }
 
 void LinksWindow::dock() {
@@ -177,20 +178,20 @@ void LinksWindow::showTitle(int slot, const QString& title) {
 }
 
 bool LinksWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_anchor && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+    if (watched == m_followed && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
         dock();
     return QWidget::eventFilter(watched, event);
 }
 
 void LinksWindow::closeEvent(QCloseEvent* event) {
-    // Closed from outside (the window manager): unload as "X" does.
+    // Closed from outside (the window manager): ask to go as "X" does.
     event->accept();
     emit closeRequested();
 }
 
 void LinksWindow::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
-    closeCommand->setTextColor(Colors::white);
+    m_closeCommand->setTextColor(Colors::white);
 }
 
 void LinksWindow::onSlotHovered(int slot) {
@@ -209,15 +210,17 @@ void LinksWindow::onSlotClicked(int slot) {
 }
 
 void LinksWindow::startLink(int slot) {
-    const QString type = LinkStore::readLink(slot, 'S', LinkStore::urlType);
+    const QString type = LinkStore::readLink(slot, LinkField::Type, LinkStore::urlType);
     if (type == LinkStore::programType) {
-        const QString commandLine = LinkStore::readLink(slot, 'A', Shell::rootFolder());
+        const QString commandLine =
+            LinkStore::readLink(slot, LinkField::Address, Shell::rootFolder());
         if (!m_services.shell->startProgram(commandLine)) {
             showError(QStringLiteral("Could not start the program \"%1\".").arg(commandLine));
         }
         return;
     }
-    m_services.shell->openAddress(LinkStore::readLink(slot, 'A', Shell::portalAddress()));
+    m_services.shell->openAddress(
+        LinkStore::readLink(slot, LinkField::Address, Shell::portalAddress()));
 }
 
 void LinksWindow::openEditor(int slot) {

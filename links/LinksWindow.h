@@ -23,9 +23,9 @@ public:
     static constexpr int DockRight = 10;
     static constexpr int DockBelow = 1800;
 
-    // Docks beside anchor and follows it as it moves or changes size. Shows empty slots until
-    // load().
-    LinksWindow(const Services& services, QWidget* anchor);
+    // Docks beside the window followed and moves with it as it moves or changes size. Shows
+    // empty slots until load().
+    LinksWindow(const Services& services, QWidget* followed);
 
     // Shows the titles the settings file holds, first writing the file with ten empty links
     // when there is none (and saying so when that fails).
@@ -60,16 +60,16 @@ private:
     void showError(const QString& text);
 
     Services m_services;
-    QWidget* m_anchor;
+    QWidget* m_followed;
 
-    CaptionFrame* linksFrame = nullptr;
+    CaptionFrame* m_linksFrame = nullptr;
     // One row per slot: its number, its title (clicked to start the link) and its "Edit" command.
     std::array<CommandLabel*, 10> m_rowNumbers{};
     std::array<CommandLabel*, 10> m_slots{};
     std::array<CommandLabel*, 10> m_editCommands{};
     // Whether each slot holds no link; such a slot starts nothing and never underlines.
     std::array<bool, 10> m_emptySlots{};
-    CommandLabel* closeCommand = nullptr;
+    CommandLabel* m_closeCommand = nullptr;
 
     LinkEditor* m_editor = nullptr;
     // Set while the window is being put back where it docks.

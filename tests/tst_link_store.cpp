@@ -53,8 +53,8 @@ private slots:
             QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
         QCOMPARE(LinkStore::configFilePath(), home + "/tempivo/config.ini");
         QCOMPARE(LinkStore::configSection, QString("Configuration"));
-        QCOMPARE(LinkStore::keyName(1, 'T'), QString("No1T"));
-        QCOMPARE(LinkStore::keyName(10, 'S'), QString("No10S"));
+        QCOMPARE(LinkStore::keyName(1, LinkStore::LinkField::Title), QString("No1T"));
+        QCOMPARE(LinkStore::keyName(10, LinkStore::LinkField::Type), QString("No10S"));
     }
 
     void defaultFileCreatedWithFolder() {
@@ -67,9 +67,14 @@ private slots:
         QCOMPARE(get(file), defaultText);
         for (int slot = 1; slot <= 10; ++slot) {
             const QString s = LinkStore::configSection;
-            QCOMPARE(LinkStore::readValue(file, s, LinkStore::keyName(slot, 'T'), "x"), "[none]");
-            QCOMPARE(LinkStore::readValue(file, s, LinkStore::keyName(slot, 'A'), "x"), "none");
-            QCOMPARE(LinkStore::readValue(file, s, LinkStore::keyName(slot, 'S'), "x"),
+            QCOMPARE(LinkStore::readValue(
+                         file, s, LinkStore::keyName(slot, LinkStore::LinkField::Title), "x"),
+                     "[none]");
+            QCOMPARE(LinkStore::readValue(
+                         file, s, LinkStore::keyName(slot, LinkStore::LinkField::Address), "x"),
+                     "none");
+            QCOMPARE(LinkStore::readValue(
+                         file, s, LinkStore::keyName(slot, LinkStore::LinkField::Type), "x"),
                      "Computer program");
         }
         QDir(home + "/tempivo").removeRecursively();

@@ -8,13 +8,10 @@
 #include <QRadioButton>
 
 // The link editor below the slots: opening, type switching, Browse, Save, Cancel and Erase.
-class LinkEditorTest : public QObject {
+class LinkEditorTest : public LinksTestCase {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
 
     void opensOnSlot_data();
     void opensOnSlot();
@@ -33,24 +30,7 @@ private:
     QLineEdit* text(const char* name) const { return f.child<QLineEdit>(name); }
     QRadioButton* option(const char* name) const { return f.child<QRadioButton>(name); }
     void openEditor(int slot);
-
-    LinksFixture f;
 };
-
-void LinkEditorTest::initTestCase() {
-    LinksFixture::isolateConfig();
-    installFontSubstitutions();
-}
-
-void LinkEditorTest::init() {
-    LinksFixture::removeConfig();
-    f = {};
-}
-
-void LinkEditorTest::cleanup() {
-    f.stop();
-    LinksFixture::removeConfig();
-}
 
 void LinkEditorTest::openEditor(int slot) {
     if (!f.links())

@@ -23,7 +23,7 @@
 
 // The links window on settings files that are damaged, huge, out of reach or changed behind
 // its back: it stays up, and the file afterwards is the old one or the new one, never a mix.
-class LinksFileFaultsTest : public QObject {
+class LinksFileFaultsTest : public LinksTestCase {
     Q_OBJECT
 
 public:
@@ -41,8 +41,6 @@ public:
     Q_ENUM(OtherChange)
 
 private slots:
-    void initTestCase();
-    void init();
     void cleanup();
 
     void badFile_data();
@@ -59,8 +57,6 @@ private:
     void openEditor(int slot);
     void saveSlot3();
     QLineEdit* text(const char* name) const { return f.child<QLineEdit>(name); }
-
-    LinksFixture f;
 };
 
 namespace {
@@ -150,20 +146,9 @@ QString toPlain(const QString& html) {
 
 } // namespace
 
-void LinksFileFaultsTest::initTestCase() {
-    LinksFixture::isolateConfig();
-    installFontSubstitutions();
-}
-
-void LinksFileFaultsTest::init() {
-    LinksFixture::removeConfig();
-    f = {};
-}
-
 void LinksFileFaultsTest::cleanup() {
-    f.stop();
     QFile::setPermissions(configFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    LinksFixture::removeConfig();
+    LinksTestCase::cleanup();
 }
 
 void LinksFileFaultsTest::openEditor(int slot) {
