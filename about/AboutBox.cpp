@@ -2,59 +2,18 @@
 
 #include "platform/WindowManager.h"
 #include "version.h"
+#include "widgets/CaptionFrame.h"
 #include "widgets/Colors.h"
 #include "widgets/DockPosition.h"
-#include "widgets/ExactSize.h"
 #include "widgets/FittedLabel.h"
+#include "widgets/Fonts.h"
 #include "widgets/Twips.h"
 
 #include <QCloseEvent>
-#include <QFrame>
 #include <QKeyEvent>
-#include <QPainter>
 #include <QPushButton>
 
 namespace {
-
-QFont makeFont(const char* family, qreal pointSize, bool bold) {
-    QFont f(QString::fromLatin1(family));
-    f.setPointSizeF(pointSize);
-    f.setBold(bold);
-    return f;
-}
-
-// A frame with an etched outline and its title set into the top line.
-class TitledFrame : public QFrame {
-public:
-    TitledFrame(const QString& title, QWidget* parent)
-        : QFrame(parent)
-        , m_title(title) {
-        setFont(makeFont("Tahoma", 8.25, false));
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.fillRect(rect(), Colors::darkGreen);
-        const QFontMetrics metrics(font());
-        const int lineY = metrics.height() / 2;
-        const QRect box(0, lineY, width() - 2, height() - lineY - 2);
-        painter.setPen(QColor(0x80, 0x80, 0x80));
-        painter.drawRect(box);
-        painter.setPen(Colors::white);
-        painter.drawRect(box.translated(1, 1));
-
-        const int textLeft = 8;
-        const QRect textRect(textLeft - 2, 0, metrics.horizontalAdvance(m_title) + 4,
-                             metrics.height());
-        painter.fillRect(textRect, Colors::darkGreen);
-        painter.setPen(Colors::cyan);
-        painter.drawText(textRect, Qt::AlignCenter, m_title);
-    }
-
-private:
-    QString m_title;
-};
 
 struct LabelLayout {
     const char* name;
@@ -76,22 +35,23 @@ const LabelLayout labels[] = {
     {"contactLabel", 1200, 960, 1815, 255, "Arial", 8.25, false, Colors::white, Qt::AlignLeft},
 };
 
-// The client area starts inside the border.
-constexpr QPoint clientOrigin(1, 1);
-
 } // namespace
 
-AboutBox::AboutBox(const QRect& clock, const QRect& available, const Services& services)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
+AboutBox::AboutBox(const QRect& clock, const QRect& available, const Services& services) {
     setObjectName(QStringLiteral("aboutBox"));
     setWindowTitle(QStringLiteral("About"));
-    setFixedSize(Twips::toPx(ClientWidth) + 2, Twips::toPx(ClientHeight) + 2);
-    keepExactSize(this);
+    setFixedSize(Twips::toPx(ClientWidth) + 2 * borderPx, Twips::toPx(ClientHeight) + 2 * borderPx);
     services.windows->keepOffTaskbar(this);
 
-    auto* aboutFrame = new TitledFrame(QStringLiteral("About box"), this);
+    auto* aboutFrame = new CaptionFrame(this);
     aboutFrame->setObjectName(QStringLiteral("aboutFrame"));
-    aboutFrame->setGeometry(Twips::rect(120, 0, 3135, 1695).translated(clientOrigin));
+    aboutFrame->setCaption(QStringLiteral("About box"));
+    aboutFrame->setFont(layoutFont(QStringLiteral("Tahoma"), 8.25));
+    aboutFrame->setCaptionColor(Colors::cyan);
+    aboutFrame->setLineColor(Colors::grey);
+    aboutFrame->setEtchColor(Colors::white);
+    aboutFrame->setBackgroundColor(Colors::darkGreen);
+    aboutFrame->setGeometry(Twips::rect(120, 0, 3135, 1695).translated(borderPx, borderPx));
 
     const QString texts[] = {
         QString::fromUtf8(Version::product), QStringLiteral("Created by:"),
@@ -104,31 +64,20 @@ AboutBox::AboutBox(const QRect& clock, const QRect& available, const Services& s
         label->setText(texts[i++]);
         label->setObjectName(QLatin1String(l.name));
         label->setGeometry(Twips::rect(l.left, l.top, l.width, l.height));
-        label->setFont(makeFont(l.family, l.pointSize, l.bold));
+        label->setFont(layoutFont(QLatin1String(l.family), l.pointSize, l.bold));
         label->setAlignment(l.alignment | Qt::AlignTop);
-        label->setAutoFillBackground(true);
-        QPalette p = label->palette();
-        p.setColor(QPalette::Window, Colors::darkGreen);
-        p.setColor(QPalette::WindowText, l.color);
-        label->setPalette(p);
+        setColors(label, l.color, Colors::darkGreen);
     }
 
-    okButton = new QPushButton(QStringLiteral("OK"), aboutFrame);
-    okButton->setObjectName(QStringLiteral("okButton"));
-    okButton->setGeometry(Twips::rect(1080, 1320, 855, 255));
-    okButton->setFont(makeFont("Tahoma", 8.25, false));
-    okButton->setDefault(true);
-    okButton->setFocus();
-    connect(okButton, &QPushButton::clicked, this, &AboutBox::closeRequested);
+    m_okButton = new QPushButton(QStringLiteral("OK"), aboutFrame);
+    m_okButton->setObjectName(QStringLiteral("okButton"));
+    m_okButton->setGeometry(Twips::rect(1080, 1320, 855, 255));
+    m_okButton->setFont(layoutFont(QStringLiteral("Tahoma"), 8.25));
+    m_okButton->setDefault(true);
+    m_okButton->setFocus();
+    connect(m_okButton, &QPushButton::clicked, this, &AboutBox::closeRequested);
 
     move(dockPosition(clock, size(), GapRight, RowTop, available));
-}
-
-void AboutBox::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), Colors::darkGreen);
-    painter.setPen(Colors::black);
-    painter.drawRect(0, 0, width() - 1, height() - 1);
 }
 
 void AboutBox::keyPressEvent(QKeyEvent* event) {
@@ -138,7 +87,7 @@ void AboutBox::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Enter:
     case Qt::Key_Escape:
         event->accept();
-        okButton->click();
+        m_okButton->click();
         return;
     default:
         QWidget::keyPressEvent(event);

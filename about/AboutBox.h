@@ -2,14 +2,14 @@
 
 #include "platform/Services.h"
 
-#include <QWidget>
+#include "widgets/BoxWindow.h"
 
 class QLabel;
 class QPushButton;
 
 // The About box: product name and version, creator and contact, and OK. It is placed
 // once, beside the clock window level with the About command, and asks to close with OK.
-class AboutBox : public QWidget {
+class AboutBox : public BoxWindow {
     Q_OBJECT
 public:
     // Client size in twips, inside the one-pixel border.
@@ -27,10 +27,9 @@ signals:
     void closeRequested();
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QPushButton* okButton = nullptr;
+    QPushButton* m_okButton = nullptr;
 };

@@ -50,7 +50,7 @@ void CompanionWindows::showLinks() {
     if (!m_links) {
         m_links = new LinksWindow(m_services, &m_clock);
         connect(m_links, &LinksWindow::closeRequested, this, &CompanionWindows::unloadLinks);
-        connect(m_links, &LinksWindow::reloadRequested, this, &CompanionWindows::reloadLinks);
+        m_links->load();
         unloadAbout();
     }
     bringForward(m_links.data());
@@ -72,9 +72,4 @@ void CompanionWindows::unloadLinks() {
 
 void CompanionWindows::unloadAbout() {
     unload(m_about);
-}
-
-void CompanionWindows::reloadLinks() {
-    unloadLinks();
-    showLinks();
 }

@@ -21,8 +21,6 @@ public:
     void showAbout();
     void unloadLinks();
     void unloadAbout();
-    // Unloads the links window and shows it again, which loads it afresh.
-    void reloadLinks();
 
     LinksWindow* linksWindow() const;
     AboutBox* aboutBox() const;

@@ -11,8 +11,8 @@ SoundSwitch::SoundSwitch(CommandLabel* soundCommand, CommandLabel* soundState, M
     , m_mixer(mixer)
     , m_messages(messages)
     , m_window(window) {
-    connect(soundCommand, &CommandLabel::clicked, this, &SoundSwitch::clicked);
-    show(true);
+    connect(soundCommand, &CommandLabel::clicked, this, &SoundSwitch::toggle);
+    showState();
 }
 
 void SoundSwitch::startUp() {
@@ -26,20 +26,15 @@ void SoundSwitch::startUp() {
         m_mixer.writeVolume(m_mixerHandle, m_volumeControl, OnVolume);
 }
 
-void SoundSwitch::clicked() {
-    quint32 volume = OffVolume;
-    if (m_state->text() == QLatin1String("Off")) {
-        show(true);
-        volume = OnVolume;
-    } else {
-        show(false);
-    }
+void SoundSwitch::toggle() {
+    m_on = !m_on;
+    showState();
     if (m_controlFound)
-        m_mixer.writeVolume(m_mixerHandle, m_volumeControl, volume);
+        m_mixer.writeVolume(m_mixerHandle, m_volumeControl, m_on ? OnVolume : OffVolume);
 }
 
-void SoundSwitch::show(bool on) {
-    const QString state = on ? QStringLiteral("On") : QStringLiteral("Off");
+void SoundSwitch::showState() {
+    const QString state = m_on ? QStringLiteral("On") : QStringLiteral("Off");
     m_state->setText(state);
     // A screen reader hears the command with its state.
     m_command->setAccessibleName(QStringLiteral("Sound ") + state);

@@ -9,7 +9,8 @@ class MessageBox;
 class QWidget;
 
 // The Sound command: sets the system's master volume to nearly full ("On") or to
-// nothing ("Off"). The state is the text of soundState; the volume is never read back.
+// nothing ("Off"). The switch keeps its own state, which soundState shows; the volume is never
+// read back.
 class SoundSwitch : public QObject {
     Q_OBJECT
 public:
@@ -22,11 +23,10 @@ public:
     // Opens the mixer for the rest of the program and turns the volume up.
     void startUp();
 
-public slots:
-    void clicked();
-
 private:
-    void show(bool on);
+    void toggle();
+    // Writes the state's caption and the command's accessible name.
+    void showState();
 
     CommandLabel* m_command;
     CommandLabel* m_state;
@@ -37,4 +37,5 @@ private:
     Mixer::Handle m_mixerHandle = nullptr;
     Mixer::Control m_volumeControl;
     bool m_controlFound = false;
+    bool m_on = true;
 };

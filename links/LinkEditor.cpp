@@ -5,7 +5,9 @@
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
+#include "widgets/Colors.h"
 #include "widgets/CommandLabel.h"
+#include "widgets/Fonts.h"
 #include "widgets/Twips.h"
 
 #include <QEvent>
@@ -16,11 +18,9 @@
 #include <algorithm>
 
 using namespace LinksLook;
+using LinkStore::LinkField;
 
 namespace {
-
-const QColor commandGreen{0, 192, 0};
-const QColor commandPale{255, 255, 192};
 
 const QList<FileDialog::Filter> browseFilters = {
     {QStringLiteral("All Files (*.*)"), QStringLiteral("*.*")},
@@ -73,10 +73,10 @@ struct LinkEditorLayout {
 
 // In the order the hover rules list them: Browse, Save, Cancel, Erase.
 const LinkEditorLayout::Command LinkEditorLayout::commands[4] = {
-    {&LinkEditor::browseCommand, "browseCommand", "Browse", 1320, 1560, 735, 255},
-    {&LinkEditor::saveCommand, "saveCommand", "Save", 360, 1920, 480, 240},
-    {&LinkEditor::cancelCommand, "cancelCommand", "Cancel", 2040, 1920, 600, 240},
-    {&LinkEditor::eraseCommand, "eraseCommand", "Erase", 1155, 1920, 540, 240},
+    {&LinkEditor::m_browseCommand, "browseCommand", "Browse", 1320, 1560, 735, 255},
+    {&LinkEditor::m_saveCommand, "saveCommand", "Save", 360, 1920, 480, 240},
+    {&LinkEditor::m_cancelCommand, "cancelCommand", "Cancel", 2040, 1920, 600, 240},
+    {&LinkEditor::m_eraseCommand, "eraseCommand", "Erase", 1155, 1920, 540, 240},
 };
 
 LinkEditor::LinkEditor(const Services& services, QWidget* parent)
@@ -85,24 +85,24 @@ LinkEditor::LinkEditor(const Services& services, QWidget* parent)
     setUpFrame(this, "editorFrame", QStringLiteral("Configuration for #"), 120, 3120, 3015, 2295);
     connect(this, &CaptionFrame::pointerMoved, this, [this] {
         for (CommandLabel* command : m_commands)
-            setColors(command, commandPale, commandGreen);
+            setColors(command, Colors::paleYellow, Colors::midGreen);
     });
 
-    const QFont captionFont = makeFont("Arial", 8.25);
+    const QFont captionFont = layoutFont(QStringLiteral("Arial"), 8.25);
     auto caption = [&](const char* name, const char* text, int top, int width) {
         auto* l = new CommandLabel(this);
         l->setObjectName(QLatin1String(name));
         l->setText(QLatin1String(text));
         l->setGeometry(Twips::rect(120, top, width, 255));
         l->setFont(captionFont);
-        setColors(l, slotText, QColor());
+        setColors(l, Colors::lightYellow, QColor());
         return l;
     };
     auto textBox = [&](const char* name, int top) {
         auto* box = new QLineEdit(this);
         box->setObjectName(QLatin1String(name));
         box->setGeometry(Twips::rect(840, top, 1695, 315));
-        box->setFont(makeFont("Times New Roman", 11.25));
+        box->setFont(layoutFont(QStringLiteral("Times New Roman"), 11.25));
         box->setAttribute(Qt::WA_NoMousePropagation);
         // No longer than the store gives back, so that what is saved is what is used.
         box->setValidator(new CharacterLimit(box));
@@ -114,31 +114,32 @@ LinkEditor::LinkEditor(const Services& services, QWidget* parent)
         button->setGeometry(Twips::rect(840, top, width, 195));
         button->setFont(captionFont);
         // The stand-in face runs wider than the layout's: narrow the caption until the
-        // button's box holds it beside the indicator.
-        for (int stretch = 98; button->sizeHint().width() > button->width() && stretch >= 75;
-             stretch -= 2) {
-            QFont narrower = captionFont;
-            narrower.setStretch(stretch);
-            button->setFont(narrower);
+        // button's box holds it beside the indicator; each try lays the button out again, so
+        // the steps are coarse.
+        if (button->sizeHint().width() > button->width()) {
+            button->setFont(narrowedToFit(captionFont, 98, 2, [button](const QFont& font) {
+                button->setFont(font);
+                return button->sizeHint().width() <= button->width();
+            }));
         }
         button->setAttribute(Qt::WA_NoMousePropagation);
-        setColors(button, slotText, background);
+        setColors(button, Colors::lightYellow, Colors::darkGreen);
         return button;
     };
 
-    titleCaption = caption("titleCaption", "Title:", 290, 495);
-    titleEdit = textBox("titleEdit", 240);
-    titleEdit->setAccessibleName(QStringLiteral("Title"));
-    urlOption = option("urlOption", "URL", 720, 615);
-    programOption = option("programOption", "Computer program", 960, 1695);
-    addressCaption = caption("addressCaption", "Address:", 1250, 735);
-    addressEdit = textBox("addressEdit", 1200);
-    addressEdit->setAccessibleName(QStringLiteral("Address"));
-    setTabOrder(titleEdit, addressEdit);
-    setTabOrder(addressEdit, urlOption);
-    setTabOrder(urlOption, programOption);
+    m_titleCaption = caption("titleCaption", "Title:", 290, 495);
+    m_titleEdit = textBox("titleEdit", 240);
+    m_titleEdit->setAccessibleName(QStringLiteral("Title"));
+    m_urlOption = option("urlOption", "URL", 720, 615);
+    m_programOption = option("programOption", "Computer program", 960, 1695);
+    m_addressCaption = caption("addressCaption", "Address:", 1250, 735);
+    m_addressEdit = textBox("addressEdit", 1200);
+    m_addressEdit->setAccessibleName(QStringLiteral("Address"));
+    setTabOrder(m_titleEdit, m_addressEdit);
+    setTabOrder(m_addressEdit, m_urlOption);
+    setTabOrder(m_urlOption, m_programOption);
 
-    const QFont commandFont = makeFont("Tahoma", 8.25, true);
+    const QFont commandFont = layoutFont(QStringLiteral("Tahoma"), 8.25, true);
     for (int i = 0; i < 4; ++i) {
         const LinkEditorLayout::Command& c = LinkEditorLayout::commands[i];
         auto* l = new CommandLabel(this);
@@ -147,60 +148,69 @@ LinkEditor::LinkEditor(const Services& services, QWidget* parent)
         l->setGeometry(Twips::rect(c.left, c.top, c.width, c.height));
         l->setFont(commandFont);
         l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        setColors(l, commandPale, commandGreen);
+        setColors(l, Colors::paleYellow, Colors::midGreen);
         connect(l, &CommandLabel::pointerMoved, this,
-                [l] { setColors(l, commandGreen, commandPale); });
+                [l] { setColors(l, Colors::midGreen, Colors::paleYellow); });
         this->*c.member = l;
         m_commands[i] = l;
     }
 
-    connect(urlOption, &QRadioButton::toggled, this, [this](bool on) {
+    connect(m_urlOption, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             onTypeSelected(false);
     });
-    connect(programOption, &QRadioButton::toggled, this, [this](bool on) {
+    connect(m_programOption, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             onTypeSelected(true);
     });
-    programOption->setChecked(true);
-    titleEdit->clear();
-    addressEdit->clear();
+    reset();
     keepAddressBoxHeight();
     // The address box's height follows its own resizes: nothing polls it.
-    addressEdit->installEventFilter(this);
+    m_addressEdit->installEventFilter(this);
 
-    connect(browseCommand, &CommandLabel::clicked, this, &LinkEditor::onBrowseClicked);
-    connect(saveCommand, &CommandLabel::clicked, this, &LinkEditor::onSaveClicked);
-    connect(cancelCommand, &CommandLabel::clicked, this, &LinkEditor::onCancelClicked);
-    connect(eraseCommand, &CommandLabel::clicked, this, &LinkEditor::onEraseClicked);
+    connect(m_browseCommand, &CommandLabel::clicked, this, &LinkEditor::onBrowseClicked);
+    connect(m_saveCommand, &CommandLabel::clicked, this, &LinkEditor::onSaveClicked);
+    connect(m_cancelCommand, &CommandLabel::clicked, this, &LinkEditor::onCancelClicked);
+    connect(m_eraseCommand, &CommandLabel::clicked, this, &LinkEditor::onEraseClicked);
 }
 
 void LinkEditor::open(int slot) {
     m_slot = slot;
     setCaption(QStringLiteral("Configuration for #") + QString::number(slot));
-    if (LinkStore::readLink(slot, 'S', LinkStore::missingValue) == LinkStore::urlType)
-        urlOption->setChecked(true);
+    if (LinkStore::readLink(slot, LinkField::Type, LinkStore::missingValue) == LinkStore::urlType)
+        m_urlOption->setChecked(true);
     else
-        programOption->setChecked(true);
-    titleEdit->setText(LinkStore::readLink(slot, 'T', LinkStore::missingValue));
-    addressEdit->setText(LinkStore::readLink(slot, 'A', LinkStore::missingValue));
+        m_programOption->setChecked(true);
+    m_titleEdit->setText(LinkStore::readLink(slot, LinkField::Title, LinkStore::missingValue));
+    m_addressEdit->setText(LinkStore::readLink(slot, LinkField::Address, LinkStore::missingValue));
+}
+
+void LinkEditor::reset() {
+    m_slot.reset();
+    m_browsedFile.clear();
+    setCaption(QStringLiteral("Configuration for #"));
+    m_programOption->setChecked(true);
+    m_titleEdit->clear();
+    m_addressEdit->clear();
+    for (CommandLabel* command : m_commands)
+        setColors(command, Colors::paleYellow, Colors::midGreen);
 }
 
 void LinkEditor::keepAddressBoxHeight() {
     const int boxHeight = Twips::toPx(AddressBoxHeight);
-    if (addressEdit->height() != boxHeight)
-        addressEdit->resize(addressEdit->width(), boxHeight);
+    if (m_addressEdit->height() != boxHeight)
+        m_addressEdit->resize(m_addressEdit->width(), boxHeight);
 }
 
 bool LinkEditor::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == addressEdit && event->type() == QEvent::Resize)
+    if (watched == m_addressEdit && event->type() == QEvent::Resize)
         keepAddressBoxHeight();
     return CaptionFrame::eventFilter(watched, event);
 }
 
 void LinkEditor::onTypeSelected(bool program) {
-    browseCommand->setVisible(program);
-    addressEdit->setText(program ? Shell::rootFolder() : QStringLiteral("http://"));
+    m_browseCommand->setVisible(program);
+    m_addressEdit->setText(program ? Shell::rootFolder() : QStringLiteral("http://"));
 }
 
 void LinkEditor::onBrowseClicked() {
@@ -211,12 +221,12 @@ void LinkEditor::onBrowseClicked() {
     }
     if (result.status == FileDialog::Result::Chosen)
         m_browsedFile = result.path;
-    addressEdit->setText(m_browsedFile);
+    m_addressEdit->setText(m_browsedFile);
 }
 
 void LinkEditor::onSaveClicked() {
-    const QString title = titleEdit->text();
-    const QString address = addressEdit->text();
+    const QString title = m_titleEdit->text();
+    const QString address = m_addressEdit->text();
     if (title.isEmpty() || title == LinkStore::emptyTitle) {
         showError(QStringLiteral("Invalid title"));
         return;
@@ -227,12 +237,14 @@ void LinkEditor::onSaveClicked() {
     }
     if (!m_slot)
         return;
-    const QString type = urlOption->isChecked() ? LinkStore::urlType : LinkStore::programType;
+    const QString type = m_urlOption->isChecked() ? LinkStore::urlType : LinkStore::programType;
     QString reason;
     // While a save waits for the settings lock, events run: the window may be closed meanwhile.
     const QPointer<LinkEditor> alive(this);
-    const bool saved =
-        LinkStore::writeLink(*m_slot, {{'T', title}, {'A', address}, {'S', type}}, &reason);
+    const bool saved = LinkStore::writeLink(
+        *m_slot,
+        {{LinkField::Title, title}, {LinkField::Address, address}, {LinkField::Type, type}},
+        &reason);
     if (!alive)
         return;
     if (!saved) {
@@ -244,8 +256,8 @@ void LinkEditor::onSaveClicked() {
 }
 
 void LinkEditor::onCancelClicked() {
-    titleEdit->clear();
-    addressEdit->setText(Shell::rootFolder());
+    m_titleEdit->clear();
+    m_addressEdit->setText(Shell::rootFolder());
     emit cancelled();
 }
 
@@ -255,7 +267,9 @@ void LinkEditor::onEraseClicked() {
     QString reason;
     const QPointer<LinkEditor> alive(this);
     const bool erased = LinkStore::writeLink(
-        *m_slot, {{'T', LinkStore::emptyTitle}, {'A', LinkStore::emptyAddress}}, &reason);
+        *m_slot,
+        {{LinkField::Title, LinkStore::emptyTitle}, {LinkField::Address, LinkStore::emptyAddress}},
+        &reason);
     if (!alive)
         return;
     if (!erased) {

@@ -15,15 +15,12 @@ class QRadioButton;
 class LinkEditor : public CaptionFrame {
     Q_OBJECT
 public:
-    // Height the address box is kept at (twips).
-    static constexpr int AddressBoxHeight = 255;
-
     LinkEditor(const Services& services, QWidget* parent);
 
     // Shows slot (1 to 10) as the settings file holds it.
     void open(int slot);
-    // The slot opened last; empty until the first open.
-    std::optional<int> slot() const { return m_slot; }
+    // Back to how it was built: no slot, empty fields, no file browsed, no command highlighted.
+    void reset();
 
 signals:
     // A link was saved or erased.
@@ -37,6 +34,9 @@ protected:
 private:
     friend struct LinkEditorLayout;
 
+    // Height the address box is kept at (twips).
+    static constexpr int AddressBoxHeight = 255;
+
     // Puts the address box back to its height should anything have changed it.
     void keepAddressBoxHeight();
     void onTypeSelected(bool program);
@@ -47,18 +47,19 @@ private:
     void showError(const QString& text);
 
     Services m_services;
+    // The slot opened last; empty until the first open.
     std::optional<int> m_slot;
 
-    CommandLabel* titleCaption = nullptr;
-    CommandLabel* addressCaption = nullptr;
-    QLineEdit* titleEdit = nullptr;
-    QLineEdit* addressEdit = nullptr;
-    QRadioButton* urlOption = nullptr;
-    QRadioButton* programOption = nullptr;
-    CommandLabel* browseCommand = nullptr;
-    CommandLabel* saveCommand = nullptr;
-    CommandLabel* cancelCommand = nullptr;
-    CommandLabel* eraseCommand = nullptr;
+    CommandLabel* m_titleCaption = nullptr;
+    CommandLabel* m_addressCaption = nullptr;
+    QLineEdit* m_titleEdit = nullptr;
+    QLineEdit* m_addressEdit = nullptr;
+    QRadioButton* m_urlOption = nullptr;
+    QRadioButton* m_programOption = nullptr;
+    CommandLabel* m_browseCommand = nullptr;
+    CommandLabel* m_saveCommand = nullptr;
+    CommandLabel* m_cancelCommand = nullptr;
+    CommandLabel* m_eraseCommand = nullptr;
     // The commands in a row, for the hover rules.
     std::array<CommandLabel*, 4> m_commands{};
 

@@ -50,8 +50,8 @@ QString configFilePath() {
     return QDir::cleanPath(folder + QStringLiteral("/tempivo/config.ini"));
 }
 
-QString keyName(int slot, char field) {
-    return QStringLiteral("No") + QString::number(slot) + QLatin1Char(field);
+QString keyName(int slot, LinkField field) {
+    return QStringLiteral("No") + QString::number(slot) + QLatin1Char(char(field));
 }
 
 QString readValue(const QString& file, const QString& section, const QString& key,
@@ -59,36 +59,31 @@ QString readValue(const QString& file, const QString& section, const QString& ke
     return ProfileFile::read(file, section, key, defaultValue);
 }
 
-void writeValue(const QString& file, const QString& section, const QString& key,
-                const QString& value) {
-    writeValues(file, section, {{key, value}});
-}
-
 bool writeValues(const QString& file, const QString& section,
                  const QList<std::pair<QString, QString>>& values, QString* errorText) {
     if (file.isEmpty())
         return fail(errorText, noHome);
-    QList<ProfileFile::KeyValue> stored = values;
+    QList<ProfileText::KeyValue> stored = values;
     for (auto& [key, value] : stored) {
         value.replace(QLatin1Char('\r'), QLatin1Char(' '));
         value.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        value = ProfileFile::exactValue(value);
+        value = ProfileText::exactValue(value);
     }
     // Written first when missing, as the links window does at loading.
     QDir().mkpath(QFileInfo(file).absolutePath());
     return ProfileFile::update(
         file,
         [&](const std::optional<QByteArray>& content) {
-            return ProfileFile::withValues(content.value_or(defaultFileText()), section, stored);
+            return ProfileText::withValues(content.value_or(defaultFileText()), section, stored);
         },
         errorText);
 }
 
-QString readLink(int slot, char field, const QString& defaultValue) {
+QString readLink(int slot, LinkField field, const QString& defaultValue) {
     return readValue(configFilePath(), configSection, keyName(slot, field), defaultValue);
 }
 
-bool writeLink(int slot, const QList<std::pair<char, QString>>& fields, QString* errorText) {
+bool writeLink(int slot, const QList<std::pair<LinkField, QString>>& fields, QString* errorText) {
     QList<std::pair<QString, QString>> values;
     for (const auto& [field, value] : fields)
         values.append({keyName(slot, field), value});
@@ -100,8 +95,7 @@ bool isSettingsFileThere() {
 }
 
 bool isNormalFile(const QString& path) {
-    const QFileInfo info(path);
-    return info.isFile() && !info.fileName().startsWith(QLatin1Char('.'));
+    return QFileInfo(path).isFile();
 }
 
 bool writeDefaultFile(const QString& path, QString* errorText) {
@@ -120,15 +114,11 @@ bool writeDefaultFile(const QString& path, QString* errorText) {
         return fail(errorText, QStringLiteral("The folder %1 could not be created.")
                                    .arg(QDir::toNativeSeparators(info.absolutePath())));
 
-    const bool hidden = info.fileName().startsWith(QLatin1Char('.'));
     // Looked at again under the lock: another process may have written the file meanwhile.
     return ProfileFile::update(
         path,
-        [&](const std::optional<QByteArray>& content) {
-            if (!content)
-                return defaultFileText();
-            // A hidden file is not seen as the settings file; the defaults go after its last byte.
-            return hidden ? *content + defaultFileText() : *content;
+        [](const std::optional<QByteArray>& content) {
+            return content.value_or(defaultFileText());
         },
         errorText);
 }

@@ -21,45 +21,44 @@ inline const QString programType = QStringLiteral("Computer program");
 inline const QString missingValue = QStringLiteral("[inside error]");
 
 // The longest value the store gives back, in characters.
-inline constexpr int maxValueLength = ProfileFile::maxValueLength;
+inline constexpr int maxValueLength = ProfileText::maxValueLength;
 
 // tempivo/config.ini in $XDG_CONFIG_HOME, or in $HOME/.config when that is unset, empty or not
 // an absolute path (the XDG base-directory rules); the one path every reader and writer uses.
 // Empty when HOME is no absolute path either: there is then no place for the file.
 QString configFilePath();
 
-// "No" + slot in decimal + field letter ('T', 'A' or 'S'), e.g. keyName(10, 'A') == "No10A".
-QString keyName(int slot, char field);
+// The three things stored for each link; each key ends in the field's letter.
+enum class LinkField : char { Title = 'T', Address = 'A', Type = 'S' };
+
+// "No" + slot in decimal + the field's letter, e.g. keyName(10, LinkField::Address) == "No10A".
+QString keyName(int slot, LinkField field);
 
 // The value of key in section, at most 254 characters; defaultValue (without trailing blanks)
 // when the file, the section or the key is missing.
 QString readValue(const QString& file, const QString& section, const QString& key,
                   const QString& defaultValue);
 
-// Stores value (CR and LF turned into blanks) under key in section, so that readValue gives it
-// back as it is (see ProfileFile::exactValue); a refused write is ignored.
-void writeValue(const QString& file, const QString& section, const QString& key,
-                const QString& value);
-
-// Stores several keys of section at once, each like writeValue: the file gets all of them or,
+// Stores several keys of section at once, each value (CR and LF turned into blanks) so that
+// readValue gives it back as it is (see ProfileText::exactValue): the file gets all of them or,
 // when the write is refused, none, so that a link is never left half old and half new. A
 // missing file is first given the default text, so that the other links stay. False with the
 // reason in errorText when the file cannot be written.
 bool writeValues(const QString& file, const QString& section,
                  const QList<std::pair<QString, QString>>& values, QString* errorText = nullptr);
 
-// One field ('T', 'A' or 'S') of a slot's link in the settings file, or defaultValue.
-QString readLink(int slot, char field, const QString& defaultValue);
+// One field of a slot's link in the settings file, or defaultValue.
+QString readLink(int slot, LinkField field, const QString& defaultValue);
 
 // Writes fields of one link together, so that a refused write leaves the whole link as it was.
 // False with the reason in errorText when the file cannot be written.
-bool writeLink(int slot, const QList<std::pair<char, QString>>& fields,
+bool writeLink(int slot, const QList<std::pair<LinkField, QString>>& fields,
                QString* errorText = nullptr);
 
 // True when the settings file at configFilePath() is there as a normal file.
 bool isSettingsFileThere();
 
-// True only for an existing regular file whose name does not start with "." (a folder is no file).
+// True only for an existing regular file, or a link to one (a folder is no file).
 bool isNormalFile(const QString& path);
 
 // When path is not a normal file, appends the default ten empty links to it (creating the folder

@@ -2,7 +2,8 @@
 
 #include "platform/Services.h"
 
-#include <QWidget>
+#include "widgets/BoxWindow.h"
+
 #include <array>
 
 class CaptionFrame;
@@ -11,7 +12,7 @@ class LinkEditor;
 
 // The quick-links window, docked beside a window it follows: ten link slots that start
 // their link with one click, and the editor for one slot below them.
-class LinksWindow : public QWidget {
+class LinksWindow : public BoxWindow {
     Q_OBJECT
 public:
     // Outer heights in twips, with the editor hidden and shown.
@@ -22,22 +23,22 @@ public:
     static constexpr int DockRight = 10;
     static constexpr int DockBelow = 1800;
 
-    // Docks beside anchor and follows it as it moves or changes size.
-    LinksWindow(const Services& services, QWidget* anchor);
+    // Docks beside the window followed and moves with it as it moves or changes size. Shows
+    // empty slots until load().
+    LinksWindow(const Services& services, QWidget* followed);
 
-    // Starts link slot (1 to 10).
-    void startLink(int slot);
+    // Shows the titles the settings file holds, first writing the file with ten empty links
+    // when there is none (and saying so when that fails).
+    void load();
+
     // Opens the editor on slot (1 to 10).
     void openEditor(int slot);
 
 signals:
     // The close command was clicked, or the window manager closed the window.
     void closeRequested();
-    // A link was saved or erased: the window wants loading afresh.
-    void reloadRequested();
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -49,20 +50,26 @@ private:
     void dock();
     void setOuterHeight(int twips);
     void showTitle(int slot, const QString& title);
+    // After a save or an erase: the titles afresh, the editor closed, nothing highlighted.
+    void reload();
 
+    // Starts link slot (1 to 10).
+    void startLink(int slot);
     void onSlotClicked(int slot);
     void onSlotHovered(int slot);
     void showError(const QString& text);
 
     Services m_services;
-    QWidget* m_anchor;
+    QWidget* m_followed;
 
-    CaptionFrame* linksFrame = nullptr;
+    CaptionFrame* m_linksFrame = nullptr;
     // One row per slot: its number, its title (clicked to start the link) and its "Edit" command.
     std::array<CommandLabel*, 10> m_rowNumbers{};
     std::array<CommandLabel*, 10> m_slots{};
     std::array<CommandLabel*, 10> m_editCommands{};
-    CommandLabel* closeCommand = nullptr;
+    // Whether each slot holds no link; such a slot starts nothing and never underlines.
+    std::array<bool, 10> m_emptySlots{};
+    CommandLabel* m_closeCommand = nullptr;
 
     LinkEditor* m_editor = nullptr;
     // Set while the window is being put back where it docks.

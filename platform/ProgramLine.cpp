@@ -103,16 +103,6 @@ QString locate(const QString& name, const QStringList& searchPath) {
 
 } // namespace
 
-std::optional<QStringList> ProgramLine::split(const QString& line, const QString& homeFolder) {
-    const std::optional<QList<Word>> found = words(line);
-    if (!found || found->isEmpty())
-        return std::nullopt;
-    QStringList result;
-    for (const Word& word : *found)
-        result.append(expandHome(word.text, word.homeRelative, homeFolder));
-    return result;
-}
-
 std::optional<ProgramLine::Program> ProgramLine::resolve(const QString& line,
                                                          const QString& homeFolder,
                                                          const QStringList& searchPath) {

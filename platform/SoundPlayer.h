@@ -19,7 +19,6 @@ public:
     explicit QtSoundPlayer(const QStringList& moduleDirs = {});
 
     void playWave(const QString& path) override;
-    bool isLoaded() const { return m_play != nullptr; }
 
 private:
     QStringList m_moduleDirs;

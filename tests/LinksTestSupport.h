@@ -7,6 +7,7 @@
 #include "links/LinkStore.h"
 #include "links/LinksWindow.h"
 #include "widgets/CommandLabel.h"
+#include "widgets/Fonts.h"
 
 #include <QDir>
 #include <QFile>
@@ -103,7 +104,7 @@ struct LinksFixture : FakeServices {
     void stop() {
         companions.reset();
         clock.reset();
-        // Let unloaded windows go.
+        // Let closed windows go.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 };
@@ -121,3 +122,26 @@ inline void moveOnto(QWidget* widget, QPoint at = QPoint(-1, -1)) {
         at = widget->rect().center();
     QTest::mouseMove(widget, at);
 }
+
+// The set-up the links suites share: the settings file in a home of the suite's own, the
+// layouts' fonts, and for each test a fresh fixture without a settings file.
+class LinksTestCase : public QObject {
+    Q_OBJECT
+
+protected:
+    LinksFixture f;
+
+protected slots:
+    void initTestCase() {
+        LinksFixture::isolateConfig();
+        installFontSubstitutions();
+    }
+    void init() {
+        LinksFixture::removeConfig();
+        f = {};
+    }
+    void cleanup() {
+        f.stop();
+        LinksFixture::removeConfig();
+    }
+};

@@ -19,12 +19,11 @@
 // Links started through the real shell service: what a command line or an address starts, with
 // which arguments and environment, and programs that end at once, never end or do not exist.
 // Tempivo keeps turning its event loop and leaves no dead children behind.
-class LaunchingTest : public QObject {
+class LaunchingTest : public LinksTestCase {
     Q_OBJECT
 
 private slots:
     void initTestCase();
-    void init();
     void cleanup();
 
     void launch_data();
@@ -47,7 +46,6 @@ private:
     static void makeRecorder(const QString& path);
     static std::optional<Received> received(const QString& path);
 
-    LinksFixture f;
     SystemShell shell;
     QTemporaryDir root;
     // What every started program should get: the environment Tempivo was started with.
@@ -156,8 +154,7 @@ std::optional<LaunchingTest::Received> LaunchingTest::received(const QString& pa
 }
 
 void LaunchingTest::initTestCase() {
-    LinksFixture::isolateConfig();
-    installFontSubstitutions();
+    LinksTestCase::initTestCase();
 
     QVERIFY(root.isValid());
     // "opt/My" as well: of the runs of words that name a program, the longest is started.
@@ -181,15 +178,9 @@ void LaunchingTest::initTestCase() {
     qputenv("QT_QPA_PLATFORM", "tempivo");
 }
 
-void LaunchingTest::init() {
-    LinksFixture::removeConfig();
-    f = {};
-}
-
 void LaunchingTest::cleanup() {
-    f.stop();
+    LinksTestCase::cleanup();
     killSleepers();
-    LinksFixture::removeConfig();
 }
 
 void LaunchingTest::startWith(MessageBox* messages) {

@@ -8,13 +8,10 @@
 #include <QTimer>
 
 // The links window: loading, docking, tooltips, hover looks, launching and closing.
-class LinksWindowTest : public QObject {
+class LinksWindowTest : public LinksTestCase {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
 
     void loadCreatesStoreAndShowsEmptySlots();
     void loadShowsStoredTitles();
@@ -26,31 +23,14 @@ private slots:
     void tooltipsFollowTitles();
     void slotUnderlineFollowsPointer();
     void closeCommandLook();
-    void closeCommandUnloads();
+    void closeCommandClosesTheWindow();
     void launching_data();
     void launching();
     void programThatCannotStartIsReported();
 
 private:
     QColor pixelAt(QWidget* widget, QPoint at) const;
-
-    LinksFixture f;
 };
-
-void LinksWindowTest::initTestCase() {
-    LinksFixture::isolateConfig();
-    installFontSubstitutions();
-}
-
-void LinksWindowTest::init() {
-    LinksFixture::removeConfig();
-    f = {};
-}
-
-void LinksWindowTest::cleanup() {
-    f.stop();
-    LinksFixture::removeConfig();
-}
 
 QColor LinksWindowTest::pixelAt(QWidget* widget, QPoint at) const {
     QWidget* window = widget->window();
@@ -77,7 +57,7 @@ void LinksWindowTest::loadCreatesStoreAndShowsEmptySlots() {
     QVERIFY(f.messages.shown.isEmpty());
 
     // A second load finds the file and leaves it alone.
-    f.companions->reloadLinks();
+    f.links()->load();
     QCOMPARE(LinksFixture::readConfig(), LinksFixture::defaultText());
 }
 
@@ -276,7 +256,7 @@ void LinksWindowTest::closeCommandLook() {
     QVERIFY(textPixels(white) > 0);
 }
 
-void LinksWindowTest::closeCommandUnloads() {
+void LinksWindowTest::closeCommandClosesTheWindow() {
     f.start();
     QVERIFY(f.openLinks());
     clickOn(f.child("editCommand1"));
@@ -286,7 +266,7 @@ void LinksWindowTest::closeCommandUnloads() {
     // Reopening starts with the editor hidden.
     QVERIFY(f.openLinks());
     QCOMPARE(f.links()->height(), 204);
-    // A close request from outside unloads it the same way.
+    // A close request from outside closes it the same way.
     f.links()->close();
     QVERIFY(!f.links());
 }

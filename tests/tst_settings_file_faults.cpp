@@ -216,7 +216,7 @@ private slots:
 
         {
             const FileSizeLimit full{rlim_t(limit)};
-            LinkStore::writeValue(path(), section, QStringLiteral("No1T"), value);
+            LinkStore::writeValues(path(), section, {{QStringLiteral("No1T"), value}});
         }
 
         const QByteArray after = get(path());
@@ -343,7 +343,7 @@ private slots:
         const qint64 readTime = timer.restart();
 
         const QString written = QStringLiteral("written \"value\"");
-        LinkStore::writeValue(path(), section, writeKey, written);
+        LinkStore::writeValues(path(), section, {{writeKey, written}});
         const qint64 writeTime = timer.elapsed();
         if (readTime + writeTime > 200)
             qInfo("read %lld ms, write %lld ms", readTime, writeTime);

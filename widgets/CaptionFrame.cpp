@@ -37,6 +37,11 @@ void CaptionFrame::setLineColor(const QColor& color) {
     update();
 }
 
+void CaptionFrame::setEtchColor(const QColor& color) {
+    m_etchColor = color;
+    update();
+}
+
 void CaptionFrame::setBackgroundColor(const QColor& color) {
     m_background = color;
     update();
@@ -48,16 +53,27 @@ void CaptionFrame::paintEvent(QPaintEvent*) {
 
     const QFontMetrics metrics = fontMetrics();
     const int lineY = metrics.height() / 2;
+    const int etch = m_etchColor.isValid() ? 1 : 0;
+    const QRect line(0, lineY, width() - 1 - etch, height() - 1 - lineY - etch);
     painter.setPen(m_lineColor);
-    painter.drawRect(0, lineY, width() - 1, height() - 1 - lineY);
+    painter.drawRect(line);
+    if (etch) {
+        painter.setPen(m_etchColor);
+        painter.drawRect(line.translated(etch, etch));
+    }
 
     if (m_caption.isEmpty())
         return;
-    const int textWidth = metrics.horizontalAdvance(m_caption);
-    painter.fillRect(captionIndent - captionGap, 0, textWidth + 2 * captionGap, metrics.height(),
-                     m_background);
+    const QRect gap(captionIndent + etch - captionGap, 0,
+                    metrics.horizontalAdvance(m_caption) + 2 * captionGap, metrics.height());
+    painter.fillRect(gap, m_background);
     painter.setPen(m_captionColor);
-    painter.drawText(captionIndent, metrics.ascent(), m_caption);
+    // An etched frame centres its caption in the gap, which sets it a fraction of a pixel
+    // further in; a single line has it start on the pixel.
+    if (etch)
+        painter.drawText(gap, Qt::AlignCenter, m_caption);
+    else
+        painter.drawText(captionIndent, metrics.ascent(), m_caption);
 }
 
 void CaptionFrame::mouseMoveEvent(QMouseEvent* event) {

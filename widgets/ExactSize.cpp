@@ -1,8 +1,11 @@
 #include "widgets/ExactSize.h"
 
+#include <QEvent>
 #include <QWidget>
 
-void keepExactSize(QWidget* window) {
+namespace {
+
+void setBaseSize(QWidget* window) {
     const qreal ratio = window->devicePixelRatioF();
     const int step = qRound(ratio);
     auto base = [&](int logical) {
@@ -14,7 +17,33 @@ void keepExactSize(QWidget* window) {
         }
         return 0;
     };
-    const QSize wanted = step > 1 ? QSize(base(window->width()), base(window->height())) : QSize();
+    // The size asked for, not one a window manager cut short.
+    const QSize size =
+        window->minimumSize() == window->maximumSize() ? window->minimumSize() : window->size();
+    const QSize wanted = step > 1 ? QSize(base(size.width()), base(size.height())) : QSize();
     if (window->baseSize() != wanted)
         window->setBaseSize(wanted);
+}
+
+class ExactSizeKeeper : public QObject {
+public:
+    explicit ExactSizeKeeper(QWidget* window)
+        : QObject(window) {
+        setObjectName(QStringLiteral("exactSizeKeeper"));
+        window->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize)
+            setBaseSize(static_cast<QWidget*>(watched));
+        return false;
+    }
+};
+
+} // namespace
+
+void keepExactSize(QWidget* window) {
+    if (!window->findChild<QObject*>(QStringLiteral("exactSizeKeeper"), Qt::FindDirectChildrenOnly))
+        new ExactSizeKeeper(window);
+    setBaseSize(window);
 }

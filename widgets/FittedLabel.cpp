@@ -1,5 +1,7 @@
 #include "widgets/FittedLabel.h"
 
+#include "widgets/Fonts.h"
+
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -7,14 +9,6 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <QTextLayout>
-
-namespace {
-
-// A caption is never set narrower than this share of its font's width (percent); past it, the
-// end of the caption is cut instead.
-constexpr int narrowestStretch = 75;
-
-} // namespace
 
 FittedLabel::FittedLabel(QWidget* parent)
     : QLabel(parent) {
@@ -79,15 +73,18 @@ FittedLabel::Placement FittedLabel::place() const {
     QRect ink = metrics.tightBoundingRect(caption);
     if (ink.width() > area.width() && !caption.isEmpty()) {
         const int full = p.font.stretch() > 0 ? p.font.stretch() : 100;
-        for (int stretch = full * area.width() / ink.width();
-             stretch >= full * narrowestStretch / 100; --stretch) {
-            p.font.setStretch(stretch);
+        // Narrowed glyphs are scaled, and their smoothed edge reaches a pixel past the tight
+        // bounds.
+        auto narrowedInk = [&caption](const QFont& font) {
+            return QFontMetrics(font).tightBoundingRect(caption).adjusted(0, 0, 1, 0);
+        };
+        p.font =
+            narrowedToFit(p.font, full * area.width() / ink.width(), 1, [&](const QFont& font) {
+                return narrowedInk(font).width() <= area.width();
+            });
+        if (p.font.stretch() != font().stretch()) {
             metrics = QFontMetrics(p.font);
-            // Narrowed glyphs are scaled, and their smoothed edge reaches a pixel past the
-            // tight bounds.
-            ink = metrics.tightBoundingRect(caption).adjusted(0, 0, 1, 0);
-            if (ink.width() <= area.width())
-                break;
+            ink = narrowedInk(p.font);
         }
     }
 

@@ -23,6 +23,8 @@ public:
     // fonts, which a label that is never shown does not need.
     void setInkArea(std::function<QRect()> area);
     // The font the caption is drawn in: the label's own, narrowed when the caption is too wide.
+    // The captions test draws each caption freely in it to prove that no label cuts its ink;
+    // nothing else tells which narrowing the label chose.
     QFont drawnFont() const { return placement().font; }
     // Where the caption's ink lies, in label coordinates.
     QRect inkRect() const { return placement().ink; }

@@ -20,14 +20,27 @@ void installFontSubstitutions() {
     QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"));
 }
 
-QFont layoutFont(const QString& family, qreal pointSize) {
+QFont layoutFont(const QString& family, qreal pointSize, bool bold) {
     QFont font(family);
     font.setPointSizeF(pointSize);
     font.setWeight(QFont::Normal);
     // OCR-A from fonts-ocr-a advances 0.72 em a character, the layouts' OCR A Extended 0.6 em.
     if (family == QLatin1String("OCR A Extended"))
         font.setStretch(84);
+    setBoldFace(font, bold);
     return font;
+}
+
+QFont narrowedToFit(const QFont& font, int from, int step,
+                    const std::function<bool(const QFont&)>& fits) {
+    const int full = font.stretch() > 0 ? font.stretch() : 100;
+    QFont narrowed = font;
+    for (int stretch = from; stretch >= full * 75 / 100; stretch -= step) {
+        narrowed.setStretch(stretch);
+        if (fits(narrowed))
+            break;
+    }
+    return narrowed;
 }
 
 void setBoldFace(QFont& font, bool bold) {
