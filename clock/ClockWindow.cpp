@@ -153,18 +153,14 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     snapTimer->setInterval(500);
     connect(snapTimer, &QTimer::timeout, this, &ClockWindow::snapToTopEdge);
 
-    stopwatchTimer = new QTimer(this);
-    stopwatchTimer->setObjectName(QStringLiteral("stopwatchTimer"));
-    stopwatchTimer->setInterval(1000);
-
     m_highlights =
         new HoverHighlights({moveCommand, soundCommand, soundState, startCommand, startPauseBar,
                              pauseCommand, linksCommand, aboutCommand, exitCommand},
                             this);
     connect(this, &ClockWindow::backgroundPointerMoved, m_highlights, &HoverHighlights::clearAll);
-    m_stopwatch = new Stopwatch(
-        {startCommand, pauseCommand, hoursReadout, minutesReadout, secondsReadout, stopwatchTimer},
-        *m_services.sound, *m_services.uptime, this);
+    m_stopwatch =
+        new Stopwatch({startCommand, pauseCommand, hoursReadout, minutesReadout, secondsReadout},
+                      *m_services.sound, *m_services.uptime, this);
     connect(m_stopwatch, &Stopwatch::shown, this, [this](qint64 seconds) {
         m_stopwatchSeconds = seconds;
         m_stopwatchUnsaid = true;
@@ -229,7 +225,6 @@ void ClockWindow::buildPanel() {
         label->hide();
         this->*(l.member) = label;
     }
-    pauseCommand->setEnabled(false);
     // The bar's box runs on into the readout row: its ink ends a pixel above the digits'.
     // Measured when the bar is first drawn, not before the strip is up.
     startPauseBar->setInkArea([this] {

@@ -106,7 +106,6 @@ private:
 
     QTimer* tickTimer = nullptr;
     QTimer* snapTimer = nullptr;
-    QTimer* stopwatchTimer = nullptr;
 
     std::unique_ptr<DigitDisplay> m_digits;
     HoverHighlights* m_highlights = nullptr;

@@ -20,75 +20,96 @@ QString twoDigits(qint64 value) {
 Stopwatch::Stopwatch(const Controls& controls, SoundPlayer& sound, const UptimeClock& clock,
                      QObject* parent)
     : QObject(parent)
-    , m_c(controls)
+    , m_controls(controls)
     , m_sound(sound)
-    , m_clock(clock) {
-    m_c.stopwatchTimer->setTimerType(Qt::PreciseTimer);
-    m_c.stopwatchTimer->setSingleShot(true);
-    m_c.stopwatchTimer->setInterval(1000);
-    connect(m_c.stopwatchTimer, &QTimer::timeout, this, &Stopwatch::tick);
-    connect(m_c.startCommand, &CommandLabel::clicked, this, &Stopwatch::startStopClicked);
-    connect(m_c.pauseCommand, &CommandLabel::clicked, this, &Stopwatch::pauseClicked);
+    , m_clock(clock)
+    , m_tickTimer(new QTimer(this)) {
+    m_tickTimer->setObjectName(QStringLiteral("stopwatchTimer"));
+    m_tickTimer->setTimerType(Qt::PreciseTimer);
+    m_tickTimer->setSingleShot(true);
+    connect(m_tickTimer, &QTimer::timeout, this, &Stopwatch::tick);
+    connect(m_controls.startCommand, &CommandLabel::clicked, this, &Stopwatch::startStopClicked);
+    connect(m_controls.pauseCommand, &CommandLabel::clicked, this, &Stopwatch::pauseClicked);
+    showState();
+    showReadout();
 }
 
 void Stopwatch::startStopClicked() {
-    if (m_c.startCommand->text() == QLatin1String("Start")) {
-        m_before = 0;
-        m_shown = 0;
+    if (m_state == State::Stopped) {
+        m_secondsBeforeRun = 0;
+        m_shownSeconds = 0;
+        m_state = State::Running;
         runFromNow();
-        m_c.pauseCommand->setEnabled(true);
-        m_c.startCommand->setText(QStringLiteral("Stop"));
+        showState();
         return;
     }
-    m_c.stopwatchTimer->stop();
-    m_c.pauseCommand->setEnabled(false);
-    m_c.startCommand->setText(QStringLiteral("Start"));
-    m_c.hoursReadout->setText(QStringLiteral("00"));
-    m_c.minutesReadout->setText(QStringLiteral("00"));
-    m_c.secondsReadout->setText(QStringLiteral("00"));
-    m_shown = 0;
+    m_tickTimer->stop();
+    m_state = State::Stopped;
+    m_shownSeconds = 0;
+    showState();
+    showReadout();
     emit shown(0);
 }
 
 void Stopwatch::pauseClicked() {
-    if (!m_c.pauseCommand->isEnabled())
+    switch (m_state) {
+    case State::Stopped:
         return;
-    if (m_c.stopwatchTimer->isActive()) {
+    case State::Running:
         // Count what has passed up to now; the second under way is dropped.
-        m_before = countedSeconds();
-        show(m_before);
-        m_c.stopwatchTimer->stop();
-    } else {
+        m_secondsBeforeRun = countedSeconds();
+        show(m_secondsBeforeRun);
+        m_tickTimer->stop();
+        m_state = State::Paused;
+        break;
+    case State::Paused:
+        m_state = State::Running;
         runFromNow();
+        break;
     }
+    showState();
 }
 
 void Stopwatch::tick() {
+    if (m_state != State::Running)
+        return;
     show(countedSeconds());
     armNextTick();
 }
 
 qint64 Stopwatch::countedSeconds() const {
-    return m_before + qMax<qint64>(0, m_clock.msecsNow() - m_runStart) / 1000;
+    return m_secondsBeforeRun + qMax<qint64>(0, m_clock.msecsNow() - m_runStartMsecs) / 1000;
 }
 
 void Stopwatch::show(qint64 seconds) {
     // One chime for reaching a new hour, however many hours a suspend skipped.
-    if (seconds / 3600 > m_shown / 3600)
+    if (seconds / 3600 > m_shownSeconds / 3600)
         m_sound.playWave(SoundFiles::hourlyChime());
-    m_shown = seconds;
-    m_c.secondsReadout->setText(twoDigits(seconds % 60));
-    m_c.minutesReadout->setText(twoDigits(seconds / 60 % 60));
-    m_c.hoursReadout->setText(twoDigits(seconds / 3600));
+    m_shownSeconds = seconds;
+    showReadout();
     emit shown(seconds);
 }
 
+void Stopwatch::showReadout() {
+    m_controls.secondsReadout->setText(twoDigits(m_shownSeconds % 60));
+    m_controls.minutesReadout->setText(twoDigits(m_shownSeconds / 60 % 60));
+    m_controls.hoursReadout->setText(twoDigits(m_shownSeconds / 3600));
+}
+
+void Stopwatch::showState() {
+    m_controls.startCommand->setText(m_state == State::Stopped ? QStringLiteral("Start")
+                                                               : QStringLiteral("Stop"));
+    // Pause also continues a paused count: its caption stays.
+    m_controls.pauseCommand->setText(QStringLiteral("Pause"));
+    m_controls.pauseCommand->setEnabled(m_state != State::Stopped);
+}
+
 void Stopwatch::runFromNow() {
-    m_runStart = m_clock.msecsNow();
+    m_runStartMsecs = m_clock.msecsNow();
     armNextTick();
 }
 
 void Stopwatch::armNextTick() {
-    const qint64 intoSecond = qMax<qint64>(0, m_clock.msecsNow() - m_runStart) % 1000;
-    m_c.stopwatchTimer->start(int(1000 - intoSecond) + tickMargin);
+    const qint64 intoSecond = qMax<qint64>(0, m_clock.msecsNow() - m_runStartMsecs) % 1000;
+    m_tickTimer->start(int(1000 - intoSecond) + tickMargin);
 }

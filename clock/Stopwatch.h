@@ -7,19 +7,20 @@ class QTimer;
 class SoundPlayer;
 class UptimeClock;
 
-// The panel's stopwatch. startCommand reads "Start" or "Stop", stopwatchTimer runs while it counts.
-// The readout shows the real time elapsed since Start, less the time spent paused,
-// so late ticks, a stalled process or a suspend of the computer lose nothing.
+// The panel's stopwatch: stopped, running or paused, and the seconds it has counted. The count
+// is the real time elapsed since Start, less the time spent paused, so late ticks, a stalled
+// process or a suspend of the computer lose nothing. The labels only show that state.
 class Stopwatch : public QObject {
     Q_OBJECT
 public:
+    enum class State { Stopped, Running, Paused };
+
     struct Controls {
         CommandLabel* startCommand; // Start/Stop
-        CommandLabel* pauseCommand; // Pause
+        CommandLabel* pauseCommand; // Pause, enabled unless stopped
         CommandLabel* hoursReadout;
         CommandLabel* minutesReadout;
         CommandLabel* secondsReadout;
-        QTimer* stopwatchTimer;
     };
 
     Stopwatch(const Controls& controls, SoundPlayer& sound, const UptimeClock& clock,
@@ -38,15 +39,19 @@ public slots:
 private:
     qint64 countedSeconds() const;
     void show(qint64 seconds);
+    void showReadout();
+    void showState();
     void runFromNow();
     void armNextTick();
 
-    Controls m_c;
+    Controls m_controls;
     SoundPlayer& m_sound;
     const UptimeClock& m_clock;
+    QTimer* m_tickTimer;
+    State m_state = State::Stopped;
     // Whole seconds counted before the current run, that is before the last pause.
-    qint64 m_before = 0;
+    qint64 m_secondsBeforeRun = 0;
     // When the current run started, in the clock's milliseconds.
-    qint64 m_runStart = 0;
-    qint64 m_shown = 0;
+    qint64 m_runStartMsecs = 0;
+    qint64 m_shownSeconds = 0;
 };

@@ -10,22 +10,15 @@
 // The stopwatch on labels of its own, with a clock the test moves.
 struct Bench {
     CommandLabel startCommand, pauseCommand, hoursReadout, minutesReadout, secondsReadout;
-    QTimer stopwatchTimer;
     FakeSoundPlayer sound;
     FakeUptimeClock clock;
-    Stopwatch stopwatch{{&startCommand, &pauseCommand, &hoursReadout, &minutesReadout,
-                         &secondsReadout, &stopwatchTimer},
-                        sound,
-                        clock,
-                        nullptr};
+    Stopwatch stopwatch{
+        {&startCommand, &pauseCommand, &hoursReadout, &minutesReadout, &secondsReadout},
+        sound,
+        clock,
+        nullptr};
+    QTimer& stopwatchTimer = *stopwatch.findChild<QTimer*>();
 
-    Bench() {
-        startCommand.setText(QStringLiteral("Start"));
-        pauseCommand.setText(QStringLiteral("Pause"));
-        pauseCommand.setEnabled(false);
-        for (CommandLabel* l : {&hoursReadout, &minutesReadout, &secondsReadout})
-            l->setText(QStringLiteral("00"));
-    }
     QString readout() const {
         return hoursReadout.text() + ':' + minutesReadout.text() + ':' + secondsReadout.text();
     }
