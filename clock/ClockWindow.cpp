@@ -364,7 +364,7 @@ void ClockWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void ClockWindow::onSurfacePressed() {
-    if (moveState->text() == QLatin1String("Y")) {
+    if (m_moveMode) {
         startDrag();
         return;
     }
@@ -457,8 +457,8 @@ void ClockWindow::moveEvent(QMoveEvent* event) {
 }
 
 void ClockWindow::onMoveClicked() {
-    moveState->setText(moveState->text() == QLatin1String("Y") ? QStringLiteral("N")
-                                                               : QStringLiteral("Y"));
+    m_moveMode = !m_moveMode;
+    moveState->setText(m_moveMode ? QStringLiteral("Y") : QStringLiteral("N"));
 }
 
 void ClockWindow::onExitClicked() {

@@ -74,6 +74,8 @@ private:
     Services m_services;
     // Whether the command panel is out; the height only shows it.
     bool m_unfolded = false;
+    // Whether a press on the window drags it instead of folding; the Y or N only shows it.
+    bool m_moveMode = false;
     // A snap that the window manager does not carry out is tried this often from one place.
     static constexpr int MaxSnapAttempts = 3;
     QPoint m_snapFrom;

@@ -278,7 +278,7 @@ void HoverTest::pressOnLabelNeverFoldsOrDrags() {
     QFETCH(QString, name);
     QFETCH(bool, moveOn);
     if (moveOn)
-        label("moveState")->setText(QStringLiteral("Y"));
+        emit label("moveCommand")->clicked();
 
     for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
         const QPoint point = pointOf(name) + QPoint(button == Qt::LeftButton ? 0 : 1, 0);
