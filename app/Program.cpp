@@ -142,6 +142,9 @@ int Program::run(int argc, char* argv[]) {
         QApplication::exit(0);
     });
     ClockWindow clock(services);
+    // The strip is up before the volume is set, so that a mixer fault's box shows over it.
+    clock.showAtTopEdge();
+    clock.setStartVolume();
     if (terminated)
         return 0;
     CompanionWindows companions(clock, services);

@@ -171,22 +171,26 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     m_soundSwitch =
         new SoundSwitch(soundCommand, soundState, *m_services.mixer, *m_services.messages, this);
 
-    // Start centred at the top edge, folded, showing 00:00. The top edge is that of the
-    // primary screen's free area, below any panel; the window has no screen of its own yet.
-    QScreen* primary = QGuiApplication::primaryScreen();
-    setScreen(primary);
-    const QRect area = m_services.windows->freeArea(primary->geometry().center());
-    const int width = Twips::toPx(ClientWidth);
-    setFixedSize(width, Twips::toPx(FoldedHeight));
+    // Folded. The window has no screen of its own yet: it starts on the primary one.
+    setScreen(QGuiApplication::primaryScreen());
+    setFixedSize(Twips::toPx(ClientWidth), Twips::toPx(FoldedHeight));
     keepExactSize(this);
-    move(area.left() + centredLeft(area.width(), width), area.top());
+}
+
+void ClockWindow::showAtTopEdge() {
+    // Centred at the top edge of the primary screen's free area, below any panel, showing 00:00.
+    const QRect area =
+        m_services.windows->freeArea(QGuiApplication::primaryScreen()->geometry().center());
+    move(area.left() + centredLeft(area.width(), width()), area.top());
     m_digits->showInitial();
     setOnTop(true);
     drawBorder();
 
     armTickTimer();
     snapTimer->start();
+}
 
+void ClockWindow::setStartVolume() {
     m_soundSwitch->startUp();
 }
 

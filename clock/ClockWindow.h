@@ -23,8 +23,14 @@ public:
     // A window dropped this close to the top edge (twips) snaps onto it.
     static constexpr int SnapThreshold = 300;
 
+    // Builds the folded strip and its panel; nothing shows until showAtTopEdge().
     explicit ClockWindow(const Services& services, QWidget* parent = nullptr);
     ~ClockWindow() override;
+
+    // Puts the strip on screen, on top, and starts its clock.
+    void showAtTopEdge();
+    // Sets the master volume the program starts with; a fault shows a message box over the strip.
+    void setStartVolume();
 
     // Left edge (px) that centres a window on a screen.
     static int centredLeft(int screenWidthPx, int windowWidthPx);

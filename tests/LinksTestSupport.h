@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ClockFixture.h"
+
 #include "app/CompanionWindows.h"
 #include "clock/ClockWindow.h"
 #include "fakes/FakeServices.h"
@@ -82,6 +84,7 @@ struct LinksFixture : FakeServices {
     void start() { start(services()); }
     void start(const Services& with) {
         clock = std::make_unique<ClockWindow>(with);
+        startClock(*clock);
         companions = std::make_unique<CompanionWindows>(*clock, with);
         clock->show();
         QVERIFY(QTest::qWaitForWindowExposed(clock.get()));

@@ -1,3 +1,4 @@
+#include "ClockFixture.h"
 #include "about/AboutBox.h"
 #include "app/CompanionWindows.h"
 #include "clock/ClockWindow.h"
@@ -40,6 +41,7 @@ private:
 void AboutTest::init() {
     m_fakes = std::make_unique<FakeServices>();
     m_clock = std::make_unique<ClockWindow>(m_fakes->services());
+    startClock(*m_clock);
     m_companions = std::make_unique<CompanionWindows>(*m_clock, m_fakes->services());
     m_clock->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_clock.get()));

@@ -1,3 +1,4 @@
+#include "ClockFixture.h"
 #include "LinksTestSupport.h"
 #include "about/AboutBox.h"
 #include "app/CompanionWindows.h"
@@ -124,6 +125,7 @@ private slots:
 
     void everyCaptionIsWhole() {
         ClockWindow clock(fx.services());
+        startClock(clock);
         CompanionWindows companions(clock, fx.services());
         clock.show();
         QVERIFY(QTest::qWaitForWindowExposed(&clock));
@@ -168,6 +170,7 @@ private slots:
     // any one box gives the pixels of a whole repaint.
     void aRepaintDrawsOnlyTheLabelsItReaches() {
         ClockWindow clock(fx.services());
+        startClock(clock);
         clock.show();
         QVERIFY(QTest::qWaitForWindowExposed(&clock));
         QTest::mouseClick(clock.windowHandle(), Qt::LeftButton, {}, QPoint(80, 5));

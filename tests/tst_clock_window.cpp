@@ -1,3 +1,4 @@
+#include "ClockFixture.h"
 #include "clock/ClockWindow.h"
 #include "clock/GlyphStore.h"
 #include "platform/TimeText.h"
@@ -83,6 +84,7 @@ private slots:
         time.toNextSecond = 500;
         windows = FakeWindowManager();
         clock = std::make_unique<ClockWindow>(fakes.services());
+        startClock(*clock);
     }
 
     void cleanup() { clock.reset(); }

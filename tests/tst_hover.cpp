@@ -1,3 +1,4 @@
+#include "ClockFixture.h"
 #include "StripCells.h"
 #include "clock/ClockWindow.h"
 #include "fakes/FakeServices.h"
@@ -60,6 +61,7 @@ void HoverTest::initTestCase() {
 void HoverTest::init() {
     m_fakes = std::make_unique<FakeServices>();
     m_clock = std::make_unique<ClockWindow>(m_fakes->services());
+    startClock(*m_clock);
     m_clock->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_clock.get()));
     // Another window, for the pointer to leave the clock window without crossing it.

@@ -1,3 +1,4 @@
+#include "ClockFixture.h"
 #include "StripCells.h"
 #include "clock/ClockWindow.h"
 #include "clock/GlyphStore.h"
@@ -51,6 +52,7 @@ void LongRunsTest::initTestCase() {
 void LongRunsTest::stopwatchCountsAMillionSeconds() {
     FakeServices fakes;
     ClockWindow clock(fakes.services());
+    startClock(clock);
     clock.show();
     QVERIFY(QTest::qWaitForWindowExposed(&clock));
     QTest::mouseClick(&clock, Qt::LeftButton, {}, QPoint(5, 5)); // unfold
@@ -87,6 +89,7 @@ void LongRunsTest::clockMemoryStaysFlat() {
 #endif
     FakeServices fakes;
     ClockWindow clock(fakes.services());
+    startClock(clock);
     clock.show();
     QVERIFY(QTest::qWaitForWindowExposed(&clock));
 

@@ -1,3 +1,4 @@
+#include "ClockFixture.h"
 // Where the strip, its companion windows and the boxes it opens go, on two screens side by
 // side with the right-hand one primary.
 #include "LinksTestSupport.h"
@@ -54,6 +55,7 @@ private slots:
     void init() {
         f = std::make_unique<LinksFixture>();
         f->clock = std::make_unique<ClockWindow>(f->services());
+        startClock(*f->clock);
         f->companions = std::make_unique<CompanionWindows>(*f->clock, f->services());
         QVERIFY(QTest::qWaitForWindowExposed(f->clock.get()));
     }

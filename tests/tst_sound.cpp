@@ -1,3 +1,4 @@
+#include "ClockFixture.h"
 #include "clock/ClockWindow.h"
 #include "fakes/FakeServices.h"
 #include "platform/Mixer.h"
@@ -41,6 +42,10 @@ QString state(ClockWindow& clock) {
 void SoundTest::startUpTurnsTheVolumeUp() {
     FakeServices fakes;
     ClockWindow clock(fakes.services());
+    // Building the window neither shows it nor touches the mixer.
+    QVERIFY(!clock.isVisible());
+    QCOMPARE(fakes.mixer.opens, 0);
+    startClock(clock);
     QCOMPARE(fakes.mixer.opens, 1);
     QCOMPARE(fakes.mixer.writes, QList<quint32>{65534});
     QCOMPARE(state(clock), QStringLiteral("On"));
@@ -50,6 +55,7 @@ void SoundTest::startUpTurnsTheVolumeUp() {
 void SoundTest::soundClicksSwitchTheVolume() {
     FakeServices fakes;
     ClockWindow clock(fakes.services());
+    startClock(clock);
     showUnfolded(clock);
 
     click(clock, "soundCommand");
@@ -64,6 +70,7 @@ void SoundTest::soundClicksSwitchTheVolume() {
 void SoundTest::stateLabelClickDoesNothing() {
     FakeServices fakes;
     ClockWindow clock(fakes.services());
+    startClock(clock);
     showUnfolded(clock);
     click(clock, "soundState");
     QCOMPARE(state(clock), QStringLiteral("On"));
@@ -84,6 +91,7 @@ void SoundTest::noMixer() {
     fakes.mixer.canOpen = canOpen;
     fakes.mixer.hasControl = false;
     ClockWindow clock(fakes.services());
+    startClock(clock);
     showUnfolded(clock);
 
     QCOMPARE(fakes.messages.shown.size(), messages);

@@ -1,3 +1,4 @@
+#include "ClockFixture.h"
 #include "clock/ClockWindow.h"
 #include "clock/Stopwatch.h"
 #include "fakes/FakeServices.h"
@@ -103,6 +104,7 @@ void StopwatchTest::chimePlaysTheInstalledOrBundledRing() {
 void StopwatchTest::startArmsAOneSecondPreciseTimer() {
     FakeServices fakes;
     ClockWindow clock(fakes.services());
+    startClock(clock);
     auto* stopwatchTimer = clock.findChild<QTimer*>(QStringLiteral("stopwatchTimer"));
     auto* startCommand = clock.findChild<CommandLabel*>(QStringLiteral("startCommand"));
     auto* pauseCommand = clock.findChild<CommandLabel*>(QStringLiteral("pauseCommand"));
@@ -184,6 +186,7 @@ void StopwatchTest::pauseDoesNothingBeforeStart() {
     // Clicked for real: a disabled label gets no click at all.
     FakeServices fakes;
     ClockWindow clock(fakes.services());
+    startClock(clock);
     clock.show();
     QVERIFY(QTest::qWaitForWindowExposed(&clock));
     QTest::mouseClick(clock.windowHandle(), Qt::LeftButton, {}, QPoint(80, 5)); // unfold

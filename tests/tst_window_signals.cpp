@@ -1,3 +1,4 @@
+#include "ClockFixture.h"
 #include "LinksTestSupport.h"
 
 #include "about/AboutBox.h"
@@ -29,6 +30,7 @@ private slots:
 void WindowSignalsTest::clockAnnouncesFoldingOnly() {
     FakeServices fakes;
     ClockWindow clock(fakes.services());
+    startClock(clock);
     clock.show();
     QVERIFY(QTest::qWaitForWindowExposed(&clock));
     QSignalSpy folded(&clock, &ClockWindow::panelFolded);
