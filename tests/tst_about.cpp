@@ -33,26 +33,22 @@ private:
     void clickAbout();
     AboutBox* about() const { return m_companions->aboutBox(); }
 
-    std::unique_ptr<FakeServices> m_fakes;
-    std::unique_ptr<ClockWindow> m_clock;
+    std::unique_ptr<ClockFixture> m_fixture;
+    ClockWindow* m_clock = nullptr;
     std::unique_ptr<CompanionWindows> m_companions;
 };
 
 void AboutTest::init() {
-    m_fakes = std::make_unique<FakeServices>();
-    m_clock = std::make_unique<ClockWindow>(m_fakes->services());
-    startClock(*m_clock);
-    m_companions = std::make_unique<CompanionWindows>(*m_clock, m_fakes->services());
-    m_clock->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_clock.get()));
-    QTest::mouseClick(m_clock->windowHandle(), Qt::LeftButton, {}, QPoint(80, 5));
-    QCOMPARE(m_clock->height(), 194);
+    m_fixture = std::make_unique<ClockFixture>();
+    m_fixture->start();
+    m_clock = m_fixture->clock.get();
+    m_companions = std::make_unique<CompanionWindows>(*m_clock, m_fixture->services());
+    m_fixture->unfold();
 }
 
 void AboutTest::cleanup() {
     m_companions.reset();
-    m_clock.reset();
-    m_fakes.reset();
+    m_fixture.reset();
 }
 
 void AboutTest::clickAbout() {

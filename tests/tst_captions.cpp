@@ -171,7 +171,6 @@ private slots:
     void aRepaintDrawsOnlyTheLabelsItReaches() {
         ClockWindow clock(fx.services());
         startClock(clock);
-        clock.show();
         QVERIFY(QTest::qWaitForWindowExposed(&clock));
         QTest::mouseClick(clock.windowHandle(), Qt::LeftButton, {}, QPoint(80, 5));
         QTest::mouseClick(clock.findChild<CommandLabel*>(QStringLiteral("startCommand")),

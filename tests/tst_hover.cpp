@@ -47,8 +47,8 @@ private:
     void unfold();
     bool unfolded() const;
 
-    std::unique_ptr<FakeServices> m_fakes;
-    std::unique_ptr<ClockWindow> m_clock;
+    std::unique_ptr<ClockFixture> m_fixture;
+    ClockWindow* m_clock = nullptr;
     std::unique_ptr<QWidget> m_elsewhere;
     QWindow* m_lastWindow = nullptr;
     QPoint m_lastPoint;
@@ -59,11 +59,10 @@ void HoverTest::initTestCase() {
 }
 
 void HoverTest::init() {
-    m_fakes = std::make_unique<FakeServices>();
-    m_clock = std::make_unique<ClockWindow>(m_fakes->services());
-    startClock(*m_clock);
-    m_clock->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_clock.get()));
+    m_fixture = std::make_unique<ClockFixture>();
+    m_fixture->start();
+    m_clock = m_fixture->clock.get();
+    QVERIFY(QTest::qWaitForWindowExposed(m_clock));
     // Another window, for the pointer to leave the clock window without crossing it.
     m_elsewhere = std::make_unique<QWidget>();
     m_elsewhere->setGeometry(20, 400, 60, 60);
@@ -75,8 +74,7 @@ void HoverTest::init() {
 
 void HoverTest::cleanup() {
     m_elsewhere.reset();
-    m_clock.reset();
-    m_fakes.reset();
+    m_fixture.reset();
 }
 
 CommandLabel* HoverTest::label(const QString& name) const {
@@ -287,7 +285,7 @@ void HoverTest::pressOnLabelNeverFoldsOrDrags() {
         QTest::mousePress(m_clock->windowHandle(), button, {}, point);
         QTest::mouseRelease(m_clock->windowHandle(), button, {}, point);
         QVERIFY(unfolded());
-        QCOMPARE(m_fakes->windows.moves, 0);
+        QCOMPARE(m_fixture->windows.moves, 0);
     }
 }
 
@@ -303,9 +301,9 @@ void HoverTest::clickReachesHandler_data() {
 
 void HoverTest::clickReachesHandler() {
     QFETCH(QString, name);
-    QSignalSpy exits(m_clock.get(), &ClockWindow::exitRequested);
-    QSignalSpy links(m_clock.get(), &ClockWindow::linksRequested);
-    QSignalSpy abouts(m_clock.get(), &ClockWindow::aboutRequested);
+    QSignalSpy exits(m_clock, &ClockWindow::exitRequested);
+    QSignalSpy links(m_clock, &ClockWindow::linksRequested);
+    QSignalSpy abouts(m_clock, &ClockWindow::aboutRequested);
     QTest::mouseClick(m_clock->windowHandle(), Qt::LeftButton, {}, pointOf(name));
 
     QCOMPARE(label("moveState")->text(), name == "moveCommand" ? "Y" : "N");

@@ -50,10 +50,9 @@ void LongRunsTest::initTestCase() {
 }
 
 void LongRunsTest::stopwatchCountsAMillionSeconds() {
-    FakeServices fakes;
-    ClockWindow clock(fakes.services());
-    startClock(clock);
-    clock.show();
+    ClockFixture fakes;
+    fakes.start();
+    ClockWindow& clock = *fakes.clock;
     QVERIFY(QTest::qWaitForWindowExposed(&clock));
     QTest::mouseClick(&clock, Qt::LeftButton, {}, QPoint(5, 5)); // unfold
     auto* startCommand = clock.findChild<CommandLabel*>(QStringLiteral("startCommand"));
@@ -87,10 +86,9 @@ void LongRunsTest::clockMemoryStaysFlat() {
 #if defined(__SANITIZE_ADDRESS__)
     QSKIP("AddressSanitizer keeps freed memory in quarantine; the plain build measures this");
 #endif
-    FakeServices fakes;
-    ClockWindow clock(fakes.services());
-    startClock(clock);
-    clock.show();
+    ClockFixture fakes;
+    fakes.start();
+    ClockWindow& clock = *fakes.clock;
     QVERIFY(QTest::qWaitForWindowExposed(&clock));
 
     // Good times and the ones a locale or a broken clock could give.

@@ -26,13 +26,6 @@ void click(ClockWindow& clock, const char* name) {
     QTest::mouseClick(clock.windowHandle(), Qt::LeftButton, {}, label->geometry().center());
 }
 
-void showUnfolded(ClockWindow& clock) {
-    clock.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&clock));
-    QTest::mouseClick(clock.windowHandle(), Qt::LeftButton, {}, QPoint(80, 5));
-    QCOMPARE(clock.height(), 194);
-}
-
 QString state(ClockWindow& clock) {
     return clock.findChild<CommandLabel*>(QStringLiteral("soundState"))->text();
 }
@@ -53,10 +46,10 @@ void SoundTest::startUpTurnsTheVolumeUp() {
 }
 
 void SoundTest::soundClicksSwitchTheVolume() {
-    FakeServices fakes;
-    ClockWindow clock(fakes.services());
-    startClock(clock);
-    showUnfolded(clock);
+    ClockFixture fakes;
+    fakes.start();
+    ClockWindow& clock = *fakes.clock;
+    fakes.unfold();
 
     click(clock, "soundCommand");
     QCOMPARE(state(clock), QStringLiteral("Off"));
@@ -68,10 +61,10 @@ void SoundTest::soundClicksSwitchTheVolume() {
 }
 
 void SoundTest::stateLabelClickDoesNothing() {
-    FakeServices fakes;
-    ClockWindow clock(fakes.services());
-    startClock(clock);
-    showUnfolded(clock);
+    ClockFixture fakes;
+    fakes.start();
+    ClockWindow& clock = *fakes.clock;
+    fakes.unfold();
     click(clock, "soundState");
     QCOMPARE(state(clock), QStringLiteral("On"));
     QCOMPARE(fakes.mixer.writes.size(), 1);
@@ -87,12 +80,12 @@ void SoundTest::noMixer_data() {
 void SoundTest::noMixer() {
     QFETCH(bool, canOpen);
     QFETCH(int, messages);
-    FakeServices fakes;
+    ClockFixture fakes;
     fakes.mixer.canOpen = canOpen;
     fakes.mixer.hasControl = false;
-    ClockWindow clock(fakes.services());
-    startClock(clock);
-    showUnfolded(clock);
+    fakes.start();
+    ClockWindow& clock = *fakes.clock;
+    fakes.unfold();
 
     QCOMPARE(fakes.messages.shown.size(), messages);
     if (messages) {

@@ -102,26 +102,23 @@ void StopwatchTest::chimePlaysTheInstalledOrBundledRing() {
 }
 
 void StopwatchTest::startArmsAOneSecondPreciseTimer() {
-    FakeServices fakes;
-    ClockWindow clock(fakes.services());
-    startClock(clock);
-    auto* stopwatchTimer = clock.findChild<QTimer*>(QStringLiteral("stopwatchTimer"));
-    auto* startCommand = clock.findChild<CommandLabel*>(QStringLiteral("startCommand"));
-    auto* pauseCommand = clock.findChild<CommandLabel*>(QStringLiteral("pauseCommand"));
-    auto* secondsReadout = clock.findChild<CommandLabel*>(QStringLiteral("secondsReadout"));
+    ClockFixture f;
+    f.start();
+    auto* stopwatchTimer = f.child<QTimer>("stopwatchTimer");
+    auto* pauseCommand = f.child("pauseCommand");
     QVERIFY(!stopwatchTimer->isActive());
     QVERIFY(!pauseCommand->isEnabled());
 
-    emit startCommand->clicked();
+    emit f.child("startCommand")->clicked();
     QVERIFY(stopwatchTimer->isActive());
     QVERIFY(stopwatchTimer->remainingTime() > 990 && stopwatchTimer->remainingTime() <= 1005);
     QCOMPARE(stopwatchTimer->timerType(), Qt::PreciseTimer);
     QVERIFY(pauseCommand->isEnabled());
-    QCOMPARE(startCommand->text(), QStringLiteral("Stop"));
+    QCOMPARE(f.child("startCommand")->text(), QStringLiteral("Stop"));
 
     // The timer's tick reads the clock.
-    fakes.uptime.now += 1000;
-    QTRY_COMPARE_WITH_TIMEOUT(secondsReadout->text(), QStringLiteral("01"), 2000);
+    f.uptime.now += 1000;
+    QTRY_COMPARE_WITH_TIMEOUT(f.child("secondsReadout")->text(), QStringLiteral("01"), 2000);
     QVERIFY(stopwatchTimer->isActive());
 }
 
@@ -184,21 +181,17 @@ void StopwatchTest::stopWhilePausedClears() {
 
 void StopwatchTest::pauseDoesNothingBeforeStart() {
     // Clicked for real: a disabled label gets no click at all.
-    FakeServices fakes;
-    ClockWindow clock(fakes.services());
-    startClock(clock);
-    clock.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&clock));
-    QTest::mouseClick(clock.windowHandle(), Qt::LeftButton, {}, QPoint(80, 5)); // unfold
-    auto* pauseCommand = clock.findChild<CommandLabel*>(QStringLiteral("pauseCommand"));
+    ClockFixture f;
+    f.start();
+    f.unfold();
+    auto* pauseCommand = f.child("pauseCommand");
     const QPoint pause = pauseCommand->geometry().topLeft() + QPoint(12, 3);
-    QCOMPARE(clock.childAt(pause), pauseCommand);
-    QTest::mouseClick(clock.windowHandle(), Qt::LeftButton, {}, pause);
+    QCOMPARE(f.clock->childAt(pause), pauseCommand);
+    QTest::mouseClick(f.clock->windowHandle(), Qt::LeftButton, {}, pause);
 
-    QVERIFY(!clock.findChild<QTimer*>(QStringLiteral("stopwatchTimer"))->isActive());
-    QCOMPARE(clock.findChild<CommandLabel*>(QStringLiteral("startCommand"))->text(),
-             QStringLiteral("Start"));
-    QCOMPARE(clock.height(), 194);
+    QVERIFY(!f.child<QTimer>("stopwatchTimer")->isActive());
+    QCOMPARE(f.child("startCommand")->text(), QStringLiteral("Start"));
+    QCOMPARE(f.clock->height(), 194);
 }
 
 QTEST_MAIN(StopwatchTest)

@@ -28,10 +28,9 @@ private slots:
 };
 
 void WindowSignalsTest::clockAnnouncesFoldingOnly() {
-    FakeServices fakes;
-    ClockWindow clock(fakes.services());
-    startClock(clock);
-    clock.show();
+    ClockFixture fakes;
+    fakes.start();
+    ClockWindow& clock = *fakes.clock;
     QVERIFY(QTest::qWaitForWindowExposed(&clock));
     QSignalSpy folded(&clock, &ClockWindow::panelFolded);
     auto pressStrip = [&] { QTest::mouseClick(clock.windowHandle(), Qt::LeftButton, {}, {80, 5}); };
