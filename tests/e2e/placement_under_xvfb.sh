@@ -15,26 +15,7 @@ shot() { [[ -z $shots ]] || import -window root -display "$DISPLAY" "$shots/$1.p
 start_x_session
 
 # The panel: a client that reserves the top 24 px of the screen.
-xmessage -geometry 1024x24+0+0 -buttons '' panel >/dev/null 2>&1 &
-pids+=($!)
-panel=""
-for _ in $(seq 100); do
-    panel=$(xdotool search --onlyvisible --classname xmessage 2>/dev/null | head -n1 || true)
-    [[ -n $panel ]] && break
-    sleep 0.1
-done
-[[ -n $panel ]] || fail "no panel window"
-# Mapped again as a dock, it loses its decorations and keeps to its strip.
-xdotool windowunmap --sync "$panel"
-xprop -id "$panel" -f _NET_WM_WINDOW_TYPE 32a -set _NET_WM_WINDOW_TYPE _NET_WM_WINDOW_TYPE_DOCK
-xprop -id "$panel" -f _NET_WM_STRUT_PARTIAL 32c \
-    -set _NET_WM_STRUT_PARTIAL "0, 0, 24, 0, 0, 0, 0, 0, 0, 1023, 0, 0"
-xdotool windowmap --sync "$panel"
-for _ in $(seq 50); do
-    xprop -root _NET_WORKAREA | grep -q '= 0, 24, 1024, 744' && break
-    sleep 0.1
-done
-xprop -root _NET_WORKAREA | grep -q '= 0, 24, 1024, 744' || fail "the panel reserves nothing"
+dock_panel 1024x24+0+0 "0, 0, 24, 0, 0, 0, 0, 0, 0, 1023, 0, 0" "0, 24, 1024, 744"
 
 # A link whose program cannot start, for an error box of the links window.
 mkdir -p "$work/home/.config/tempivo" "$work/runtime" && chmod 700 "$work/runtime"

@@ -20,19 +20,7 @@ xrandr --output screen --primary
 [[ $(xrandr --listmonitors | head -n1) == "Monitors: 2" ]] || fail "no two monitors"
 
 # The panel: a dock reserving the top 24 px of the right monitor.
-xmessage -geometry 1024x24+1024+0 -buttons "" panel >/dev/null 2>"$work/panel.log" &
-pids+=($!)
-panel=$(window_of --classname xmessage) || fail "no panel window: $(cat "$work/panel.log")"
-xdotool windowunmap --sync "$panel"
-xprop -id "$panel" -f _NET_WM_WINDOW_TYPE 32a -set _NET_WM_WINDOW_TYPE _NET_WM_WINDOW_TYPE_DOCK
-xprop -id "$panel" -f _NET_WM_STRUT_PARTIAL 32c \
-    -set _NET_WM_STRUT_PARTIAL "0, 0, 24, 0, 0, 0, 0, 0, 1024, 2047, 0, 0"
-xdotool windowmap --sync "$panel"
-for _ in $(seq 50); do
-    xprop -root _NET_WORKAREA | grep -q '= 0, 24, 2048, 744' && break
-    sleep 0.1
-done
-xprop -root _NET_WORKAREA | grep -q '= 0, 24, 2048, 744' || fail "the panel reserves nothing"
+dock_panel 1024x24+1024+0 "0, 0, 24, 0, 0, 0, 0, 0, 1024, 2047, 0, 0" "0, 24, 2048, 744"
 
 mkdir -p "$work/home/.config/tempivo" "$work/runtime" && chmod 700 "$work/runtime"
 : >"$work/no-devices.conf"

@@ -82,6 +82,24 @@ window_of() {
     return 1
 }
 
+# dock_panel GEOMETRY STRUT_PARTIAL WORKAREA: a panel (an xmessage mapped again as a dock, which
+# loses its decorations and keeps to its place) reserving STRUT_PARTIAL's 12 values; waits until
+# _NET_WORKAREA reads WORKAREA. Its window in $panel.
+dock_panel() {
+    xmessage -geometry "$1" -buttons "" panel >/dev/null 2>"$work/panel.log" &
+    pids+=($!)
+    panel=$(window_of --classname xmessage) || fail "no panel window: $(cat "$work/panel.log")"
+    xdotool windowunmap --sync "$panel"
+    xprop -id "$panel" -f _NET_WM_WINDOW_TYPE 32a -set _NET_WM_WINDOW_TYPE _NET_WM_WINDOW_TYPE_DOCK
+    xprop -id "$panel" -f _NET_WM_STRUT_PARTIAL 32c -set _NET_WM_STRUT_PARTIAL "$2"
+    xdotool windowmap --sync "$panel"
+    for _ in $(seq 50); do
+        xprop -root _NET_WORKAREA | grep -q "= $3" && return 0
+        sleep 0.1
+    done
+    fail "the panel reserves nothing"
+}
+
 # stacked_above WINDOW WINDOW: waits up to three seconds for the first to stack above the second.
 stacked_above() {
     local ids
