@@ -6,7 +6,7 @@
 
 namespace {
 
-template <typename Window> void unload(QPointer<Window>& window) {
+template <typename Window> void closeAndDelete(QPointer<Window>& window) {
     if (!window)
         return;
     // The window may be asking to go from one of its own handlers.
@@ -28,8 +28,8 @@ CompanionWindows::CompanionWindows(ClockWindow& clock, const Services& services)
     connect(&clock, &ClockWindow::linksRequested, this, &CompanionWindows::showLinks);
     connect(&clock, &ClockWindow::aboutRequested, this, &CompanionWindows::showAbout);
     connect(&clock, &ClockWindow::panelFolded, this, [this] {
-        unloadLinks();
-        unloadAbout();
+        closeLinks();
+        closeAbout();
     });
 }
 
@@ -49,9 +49,9 @@ AboutBox* CompanionWindows::aboutBox() const {
 void CompanionWindows::showLinks() {
     if (!m_links) {
         m_links = new LinksWindow(m_services, &m_clock);
-        connect(m_links, &LinksWindow::closeRequested, this, &CompanionWindows::unloadLinks);
+        connect(m_links, &LinksWindow::closeRequested, this, &CompanionWindows::closeLinks);
         m_links->load();
-        unloadAbout();
+        closeAbout();
     }
     bringForward(m_links.data());
 }
@@ -60,16 +60,16 @@ void CompanionWindows::showAbout() {
     if (!m_about) {
         m_about =
             new AboutBox(QRect(m_clock.pos(), m_clock.size()), m_clock.availableArea(), m_services);
-        connect(m_about, &AboutBox::closeRequested, this, &CompanionWindows::unloadAbout);
-        unloadLinks();
+        connect(m_about, &AboutBox::closeRequested, this, &CompanionWindows::closeAbout);
+        closeLinks();
     }
     bringForward(m_about.data());
 }
 
-void CompanionWindows::unloadLinks() {
-    unload(m_links);
+void CompanionWindows::closeLinks() {
+    closeAndDelete(m_links);
 }
 
-void CompanionWindows::unloadAbout() {
-    unload(m_about);
+void CompanionWindows::closeAbout() {
+    closeAndDelete(m_about);
 }

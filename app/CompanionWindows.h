@@ -10,7 +10,8 @@ class ClockWindow;
 class LinksWindow;
 
 // Owns the links window and the About box that the clock window's commands open: creates each
-// on first use, shows it without an owner, and unloads it. Loading either one unloads the other.
+// on first use, shows it without an owner, and closes and deletes it. Opening either one closes
+// the other.
 class CompanionWindows : public QObject {
     Q_OBJECT
 public:
@@ -19,8 +20,8 @@ public:
 
     void showLinks();
     void showAbout();
-    void unloadLinks();
-    void unloadAbout();
+    void closeLinks();
+    void closeAbout();
 
     LinksWindow* linksWindow() const;
     AboutBox* aboutBox() const;

@@ -54,36 +54,36 @@ struct ClockWindowLayout {
 };
 
 const LabelLayout ClockWindowLayout::labels[] = {
-    {&ClockWindow::moveCommand, "moveCommand", "Move", 240, 360, 495, 255, 8.25, Colors::lightCyan,
-     false},
-    {&ClockWindow::moveState, "moveState", "N", 840, 360, 135, 255, 8.25, Colors::cyan, true},
-    {&ClockWindow::soundCommand, "soundCommand", "Sound", 240, 720, 615, 255, 8.25,
+    {&ClockWindow::m_moveCommand, "moveCommand", "Move", 240, 360, 495, 255, 8.25,
      Colors::lightCyan, false},
-    {&ClockWindow::soundState, "soundState", "On", 840, 720, 375, 255, 8.25, Colors::cyan, true},
-    {&ClockWindow::stopwatchCaption, "stopwatchCaption", "Timer", 240, 1080, 495, 255, 8.25,
+    {&ClockWindow::m_moveState, "moveState", "N", 840, 360, 135, 255, 8.25, Colors::cyan, true},
+    {&ClockWindow::m_soundCommand, "soundCommand", "Sound", 240, 720, 615, 255, 8.25,
      Colors::lightCyan, false},
-    {&ClockWindow::startCommand, "startCommand", "Start", 240, 1320, 375, 135, 6.75, Colors::cyan,
-     false},
-    {&ClockWindow::startPauseBar, "startPauseBar", "|", 600, 1320, 135, 255, 9, Colors::lightCyan,
-     false},
-    {&ClockWindow::pauseCommand, "pauseCommand", "Pause", 720, 1320, 375, 135, 6.75, Colors::cyan,
-     false},
-    {&ClockWindow::hoursReadout, "hoursReadout", "00", 240, 1440, 255, 255, 8.25, Colors::lightCyan,
-     false},
-    {&ClockWindow::hoursColon, "hoursColon", ":", 430, 1440, 135, 255, 8.25, Colors::lightCyan,
-     false},
-    {&ClockWindow::minutesReadout, "minutesReadout", "00", 540, 1440, 255, 255, 8.25,
+    {&ClockWindow::m_soundState, "soundState", "On", 840, 720, 375, 255, 8.25, Colors::cyan, true},
+    {&ClockWindow::m_stopwatchCaption, "stopwatchCaption", "Timer", 240, 1080, 495, 255, 8.25,
      Colors::lightCyan, false},
-    {&ClockWindow::minutesColon, "minutesColon", ":", 740, 1440, 135, 255, 8.25, Colors::lightCyan,
+    {&ClockWindow::m_startCommand, "startCommand", "Start", 240, 1320, 375, 135, 6.75, Colors::cyan,
      false},
-    {&ClockWindow::secondsReadout, "secondsReadout", "00", 840, 1440, 255, 255, 8.25,
-     Colors::lightCyan, false},
-    {&ClockWindow::linksCommand, "linksCommand", "Links", 240, 1800, 855, 255, 8.25,
-     Colors::lightCyan, false},
-    {&ClockWindow::aboutCommand, "aboutCommand", "About", 240, 2160, 735, 255, 8.25,
-     Colors::lightCyan, false},
-    {&ClockWindow::exitCommand, "exitCommand", "Exit", 240, 2520, 495, 255, 8.25, Colors::lightCyan,
+    {&ClockWindow::m_startPauseBar, "startPauseBar", "|", 600, 1320, 135, 255, 9, Colors::lightCyan,
      false},
+    {&ClockWindow::m_pauseCommand, "pauseCommand", "Pause", 720, 1320, 375, 135, 6.75, Colors::cyan,
+     false},
+    {&ClockWindow::m_hoursReadout, "hoursReadout", "00", 240, 1440, 255, 255, 8.25,
+     Colors::lightCyan, false},
+    {&ClockWindow::m_hoursColon, "hoursColon", ":", 430, 1440, 135, 255, 8.25, Colors::lightCyan,
+     false},
+    {&ClockWindow::m_minutesReadout, "minutesReadout", "00", 540, 1440, 255, 255, 8.25,
+     Colors::lightCyan, false},
+    {&ClockWindow::m_minutesColon, "minutesColon", ":", 740, 1440, 135, 255, 8.25,
+     Colors::lightCyan, false},
+    {&ClockWindow::m_secondsReadout, "secondsReadout", "00", 840, 1440, 255, 255, 8.25,
+     Colors::lightCyan, false},
+    {&ClockWindow::m_linksCommand, "linksCommand", "Links", 240, 1800, 855, 255, 8.25,
+     Colors::lightCyan, false},
+    {&ClockWindow::m_aboutCommand, "aboutCommand", "About", 240, 2160, 735, 255, 8.25,
+     Colors::lightCyan, false},
+    {&ClockWindow::m_exitCommand, "exitCommand", "Exit", 240, 2520, 495, 255, 8.25,
+     Colors::lightCyan, false},
 };
 
 // The strip's dots, rules and frame drawn once per pixel ratio: a repaint, mostly one blinking
@@ -142,25 +142,25 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     buildStrip();
     buildPanel();
 
-    tickTimer = new QTimer(this);
-    tickTimer->setObjectName(QStringLiteral("tickTimer"));
-    tickTimer->setSingleShot(true);
-    tickTimer->setTimerType(Qt::PreciseTimer);
-    connect(tickTimer, &QTimer::timeout, this, &ClockWindow::showTime);
+    m_tickTimer = new QTimer(this);
+    m_tickTimer->setObjectName(QStringLiteral("tickTimer"));
+    m_tickTimer->setSingleShot(true);
+    m_tickTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_tickTimer, &QTimer::timeout, this, &ClockWindow::showTime);
 
-    snapTimer = new QTimer(this);
-    snapTimer->setObjectName(QStringLiteral("snapTimer"));
-    snapTimer->setInterval(500);
-    connect(snapTimer, &QTimer::timeout, this, &ClockWindow::snapToTopEdge);
+    m_snapTimer = new QTimer(this);
+    m_snapTimer->setObjectName(QStringLiteral("snapTimer"));
+    m_snapTimer->setInterval(500);
+    connect(m_snapTimer, &QTimer::timeout, this, &ClockWindow::snapToTopEdge);
 
-    m_highlights =
-        new HoverHighlights({moveCommand, soundCommand, soundState, startCommand, startPauseBar,
-                             pauseCommand, linksCommand, aboutCommand, exitCommand},
-                            this);
+    m_highlights = new HoverHighlights({m_moveCommand, m_soundCommand, m_soundState, m_startCommand,
+                                        m_startPauseBar, m_pauseCommand, m_linksCommand,
+                                        m_aboutCommand, m_exitCommand},
+                                       this);
     connect(this, &ClockWindow::backgroundPointerMoved, m_highlights, &HoverHighlights::clearAll);
-    m_stopwatch =
-        new Stopwatch({startCommand, pauseCommand, hoursReadout, minutesReadout, secondsReadout},
-                      *m_services.sound, *m_services.uptime, this);
+    m_stopwatch = new Stopwatch(
+        {m_startCommand, m_pauseCommand, m_hoursReadout, m_minutesReadout, m_secondsReadout},
+        *m_services.sound, *m_services.uptime, this);
     connect(m_stopwatch, &Stopwatch::shown, this, [this](qint64 seconds) {
         m_stopwatchSeconds = seconds;
         m_stopwatchUnsaid = true;
@@ -168,8 +168,8 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
             sayStopwatch();
     });
     sayStopwatch();
-    m_soundSwitch =
-        new SoundSwitch(soundCommand, soundState, *m_services.mixer, *m_services.messages, this);
+    m_soundSwitch = new SoundSwitch(m_soundCommand, m_soundState, *m_services.mixer,
+                                    *m_services.messages, this);
 
     // Folded. The window has no screen of its own yet: it starts on the primary one.
     setScreen(QGuiApplication::primaryScreen());
@@ -184,10 +184,10 @@ void ClockWindow::showAtTopEdge() {
     move(area.left() + centredLeft(area.width(), width()), area.top());
     m_digits->showInitial();
     setOnTop(true);
-    drawBorder();
+    updateFrame();
 
     armTickTimer();
-    snapTimer->start();
+    m_snapTimer->start();
 }
 
 void ClockWindow::setStartVolume() {
@@ -231,22 +231,22 @@ void ClockWindow::buildPanel() {
     }
     // The bar's box runs on into the readout row: its ink ends a pixel above the digits'.
     // Measured when the bar is first drawn, not before the strip is up.
-    startPauseBar->setInkArea([this] {
-        const int digitsTop = minutesReadout->y() + minutesReadout->inkRect().top();
-        return QRect(0, 0, startPauseBar->width(), digitsTop - 1 - startPauseBar->y());
+    m_startPauseBar->setInkArea([this] {
+        const int digitsTop = m_minutesReadout->y() + m_minutesReadout->inkRect().top();
+        return QRect(0, 0, m_startPauseBar->width(), digitsTop - 1 - m_startPauseBar->y());
     });
 
-    connect(moveCommand, &CommandLabel::clicked, this, &ClockWindow::onMoveClicked);
-    connect(exitCommand, &CommandLabel::clicked, this, &ClockWindow::onExitClicked);
-    connect(linksCommand, &CommandLabel::clicked, this, &ClockWindow::linksRequested);
-    connect(aboutCommand, &CommandLabel::clicked, this, &ClockWindow::aboutRequested);
+    connect(m_moveCommand, &CommandLabel::clicked, this, &ClockWindow::onMoveClicked);
+    connect(m_exitCommand, &CommandLabel::clicked, this, &ClockWindow::onExitClicked);
+    connect(m_linksCommand, &CommandLabel::clicked, this, &ClockWindow::linksRequested);
+    connect(m_aboutCommand, &CommandLabel::clicked, this, &ClockWindow::aboutRequested);
 }
 
 void ClockWindow::setOnTop(bool onTop) {
     m_services.windows->setTopmost(this, onTop);
 }
 
-void ClockWindow::drawBorder() {
+void ClockWindow::updateFrame() {
     m_border = size();
     update();
 }
@@ -254,7 +254,7 @@ void ClockWindow::drawBorder() {
 void ClockWindow::startDrag() {
     m_services.windows->startMove(this);
     // A window manager may tell nothing of where its move ends: look once the button is up.
-    snapTimer->start();
+    m_snapTimer->start();
 }
 
 ClockWindow::Picture& ClockWindow::pictureFor(qreal ratio) {
@@ -380,13 +380,13 @@ void ClockWindow::onSurfacePressed() {
         (this->*(l.member))->setVisible(m_unfolded);
     if (!m_unfolded)
         emit panelFolded();
-    drawBorder();
+    updateFrame();
 }
 
 void ClockWindow::armTickTimer() {
     // Tick just after the wall clock's second turns, so a new minute shows at once; a late
     // tick (a stalled process, a resume, a clock set back) is followed by the very next second.
-    tickTimer->start(m_services.time->msecsToNextSecond() + 5);
+    m_tickTimer->start(m_services.time->msecsToNextSecond() + 5);
 }
 
 void ClockWindow::showTime() {
@@ -425,9 +425,9 @@ void ClockWindow::sayStopwatch() {
                                 .arg(seconds / 3600)
                                 .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
                                 .arg(seconds % 60, 2, 10, QLatin1Char('0'));
-    stopwatchCaption->setAccessibleName(QStringLiteral("Timer ") + elapsed);
-    stopwatchCaption->setAccessibleDescription(QStringLiteral("Stopwatch, ") + elapsed +
-                                               QStringLiteral(" elapsed"));
+    m_stopwatchCaption->setAccessibleName(QStringLiteral("Timer ") + elapsed);
+    m_stopwatchCaption->setAccessibleDescription(QStringLiteral("Stopwatch, ") + elapsed +
+                                                 QStringLiteral(" elapsed"));
 }
 
 void ClockWindow::snapToTopEdge() {
@@ -451,18 +451,18 @@ void ClockWindow::snapToTopEdge() {
     }
     // Only a move can bring the window near the edge again: rest until the next one,
     // rather than waking the program twice a second all day.
-    snapTimer->stop();
+    m_snapTimer->stop();
 }
 
 void ClockWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
-    if (!snapTimer->isActive())
-        snapTimer->start();
+    if (!m_snapTimer->isActive())
+        m_snapTimer->start();
 }
 
 void ClockWindow::onMoveClicked() {
     m_moveMode = !m_moveMode;
-    moveState->setText(m_moveMode ? QStringLiteral("Y") : QStringLiteral("N"));
+    m_moveState->setText(m_moveMode ? QStringLiteral("Y") : QStringLiteral("N"));
 }
 
 void ClockWindow::onExitClicked() {

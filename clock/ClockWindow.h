@@ -38,7 +38,6 @@ public:
     QRect availableArea() const;
 
     void setOnTop(bool onTop);
-    void drawBorder();
     void startDrag();
     // What the strip shows, and where.
     const DigitDisplay& digits() const { return *m_digits; }
@@ -61,14 +60,20 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 
+public slots:
+    // Shows the time now and waits for the next second.
+    void showTime();
+    // Snaps a window dropped near the top edge onto it, from where the X server has it.
+    void snapToTopEdge();
+
 private slots:
     void onSurfacePressed();
-    void showTime();
-    void snapToTopEdge();
     void onMoveClicked();
     void onExitClicked();
 
 private:
+    // Frames the window at its present size.
+    void updateFrame();
     void buildStrip();
     void buildPanel();
     void armTickTimer();
@@ -95,25 +100,25 @@ private:
     // What a repaint draws, in device pixels for the pixel ratio it was worked out at.
     std::unique_ptr<Picture> m_picture;
 
-    CommandLabel* moveCommand = nullptr;
-    CommandLabel* moveState = nullptr;
-    CommandLabel* soundCommand = nullptr;
-    CommandLabel* soundState = nullptr;
-    CommandLabel* stopwatchCaption = nullptr;
-    CommandLabel* startCommand = nullptr;
-    CommandLabel* startPauseBar = nullptr;
-    CommandLabel* pauseCommand = nullptr;
-    CommandLabel* hoursReadout = nullptr;
-    CommandLabel* hoursColon = nullptr;
-    CommandLabel* minutesReadout = nullptr;
-    CommandLabel* minutesColon = nullptr;
-    CommandLabel* secondsReadout = nullptr;
-    CommandLabel* linksCommand = nullptr;
-    CommandLabel* aboutCommand = nullptr;
-    CommandLabel* exitCommand = nullptr;
+    CommandLabel* m_moveCommand = nullptr;
+    CommandLabel* m_moveState = nullptr;
+    CommandLabel* m_soundCommand = nullptr;
+    CommandLabel* m_soundState = nullptr;
+    CommandLabel* m_stopwatchCaption = nullptr;
+    CommandLabel* m_startCommand = nullptr;
+    CommandLabel* m_startPauseBar = nullptr;
+    CommandLabel* m_pauseCommand = nullptr;
+    CommandLabel* m_hoursReadout = nullptr;
+    CommandLabel* m_hoursColon = nullptr;
+    CommandLabel* m_minutesReadout = nullptr;
+    CommandLabel* m_minutesColon = nullptr;
+    CommandLabel* m_secondsReadout = nullptr;
+    CommandLabel* m_linksCommand = nullptr;
+    CommandLabel* m_aboutCommand = nullptr;
+    CommandLabel* m_exitCommand = nullptr;
 
-    QTimer* tickTimer = nullptr;
-    QTimer* snapTimer = nullptr;
+    QTimer* m_tickTimer = nullptr;
+    QTimer* m_snapTimer = nullptr;
 
     std::unique_ptr<DigitDisplay> m_digits;
     HoverHighlights* m_highlights = nullptr;

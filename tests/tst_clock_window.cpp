@@ -35,8 +35,8 @@ class TestClockWindow : public QObject {
     CommandLabel* label(const char* name) { return clock->findChild<CommandLabel*>(name); }
     const QImage* digit(int d) { return &GlyphStore::instance().digit(d); }
 
-    void tick() { QMetaObject::invokeMethod(clock.get(), "showTime"); }
-    void snapTick() { QMetaObject::invokeMethod(clock.get(), "snapToTopEdge"); }
+    void tick() { clock->showTime(); }
+    void snapTick() { clock->snapToTopEdge(); }
 
     void press(QWidget* target, Qt::MouseButton button = Qt::LeftButton, QPoint at = {2, 2}) {
         QTest::mousePress(target, button, {}, at);
@@ -243,7 +243,7 @@ private slots:
     }
 
     void timeTextIsTwelveHourForm_data() {
-        QTest::addColumn<QTime>("time");
+        QTest::addColumn<QTime>("timeOfDay");
         QTest::addColumn<QString>("text");
         QTest::newRow("after midnight") << QTime(0, 5, 7) << "12:05:07 AM";
         QTest::newRow("morning") << QTime(9, 5, 7) << "9:05:07 AM";
@@ -253,9 +253,9 @@ private slots:
     }
 
     void timeTextIsTwelveHourForm() {
-        QFETCH(QTime, time);
+        QFETCH(QTime, timeOfDay);
         QFETCH(QString, text);
-        QCOMPARE(twelveHourText(time), text);
+        QCOMPARE(twelveHourText(timeOfDay), text);
     }
 
     void digitsFollowLaterTexts() {

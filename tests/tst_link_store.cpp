@@ -281,9 +281,9 @@ private slots:
         QFETCH(QByteArray, home);
         QFETCH(QString, expected);
         const QByteArray saved[2] = {qgetenv("XDG_CONFIG_HOME"), qgetenv("HOME")};
-        auto set = [](const QByteArray& xdg, const QByteArray& home) {
+        auto set = [](const QByteArray& xdg, const QByteArray& homeDir) {
             xdg.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", xdg);
-            home.isNull() ? qunsetenv("HOME") : qputenv("HOME", home);
+            homeDir.isNull() ? qunsetenv("HOME") : qputenv("HOME", homeDir);
         };
         set(configHome, home);
         QStandardPaths::setTestModeEnabled(false);

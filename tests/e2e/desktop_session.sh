@@ -190,7 +190,7 @@ expect_gone "Tempivo Links"
 alive
 click 490 128
 expect_geometry "Tempivo Links" "557 120 220 204"
-ok "a close request unloads the links window; Links loads it again"
+ok "a close request closes the links window; Links opens it again"
 
 for key in Return Escape close; do
     click 490 152
