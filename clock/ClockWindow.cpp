@@ -5,7 +5,8 @@
 #include "clock/HoverHighlights.h"
 #include "clock/SoundSwitch.h"
 #include "clock/Stopwatch.h"
-#include "platform/TimeText.h"
+#include "clock/TwelveHourTime.h"
+#include "platform/WallClock.h"
 #include "platform/WindowManager.h"
 #include "widgets/Colors.h"
 #include "widgets/CommandLabel.h"
@@ -406,16 +407,18 @@ void ClockWindow::showTime() {
 
 // The dots say nothing to a screen reader: the window's name and description say the time.
 void ClockWindow::sayTime() {
-    // "h:mm:ss AP": the strip shows the hours and minutes; the description adds the half-day.
-    const QString now = m_services.time->currentTimeText();
-    if (now.size() != 10 && now.size() != 11)
+    // The strip shows the hours and minutes; the description adds the half of the day.
+    const QTime now = m_services.time->currentTime();
+    if (!now.isValid())
         return;
-    const QString shown = now.left(now.size() - 6);
+    const TwelveHourTime t = TwelveHourTime::from(now);
+    const QString shown = t.hoursAndMinutes();
     if (shown == m_spokenTime)
         return;
     m_spokenTime = shown;
     setAccessibleName(shown);
-    setAccessibleDescription(QStringLiteral("Tempivo clock, ") + shown + now.right(3));
+    setAccessibleDescription(QStringLiteral("Tempivo clock, ") + shown + QLatin1Char(' ') +
+                             t.halfOfDay());
 }
 
 void ClockWindow::sayStopwatch() {

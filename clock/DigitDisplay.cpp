@@ -1,11 +1,12 @@
 #include "clock/DigitDisplay.h"
 
 #include "clock/GlyphStore.h"
-#include "platform/TimeText.h"
+#include "clock/TwelveHourTime.h"
+#include "platform/WallClock.h"
 
-DigitDisplay::DigitDisplay(const Areas& areas, const TimeText& time)
+DigitDisplay::DigitDisplay(const Areas& areas, const WallClock& clock)
     : m_areas(areas)
-    , m_time(time) {
+    , m_clock(clock) {
 }
 
 int DigitDisplay::cellAt(const QPoint& point) const {
@@ -23,12 +24,6 @@ void DigitDisplay::show(Cell cell, const QImage* glyph, QRect& changed) {
     changed |= m_areas[cell];
 }
 
-// A character that is not a digit leaves the cell as it is.
-void DigitDisplay::showCharacter(Cell cell, QChar c, QRect& changed) {
-    if (const QImage* glyph = GlyphStore::instance().forCharacter(c))
-        show(cell, glyph, changed);
-}
-
 void DigitDisplay::showInitial() {
     const GlyphStore& store = GlyphStore::instance();
     m_glyphs = {&store.digit(0), &store.digit(0), &store.dots(), &store.digit(0), &store.digit(0)};
@@ -39,18 +34,15 @@ QRect DigitDisplay::tick() {
     show(Colon, m_colonBlank ? &GlyphStore::instance().dots() : nullptr, changed);
     m_colonBlank = !m_colonBlank;
 
-    const QString t = m_time.currentTimeText();
-    if (t.size() == 10) {
-        // Hours 1 to 9: the tens cell stays dark.
-        show(HourTens, nullptr, changed);
-        showCharacter(HourUnits, t[0], changed);
-        showCharacter(MinuteTens, t[2], changed);
-        showCharacter(MinuteUnits, t[3], changed);
-    } else if (t.size() == 11) {
-        showCharacter(HourTens, t[0], changed);
-        showCharacter(HourUnits, t[1], changed);
-        showCharacter(MinuteTens, t[3], changed);
-        showCharacter(MinuteUnits, t[4], changed);
-    }
+    const QTime now = m_clock.currentTime();
+    if (!now.isValid())
+        return changed;
+    const TwelveHourTime t = TwelveHourTime::from(now);
+    const GlyphStore& store = GlyphStore::instance();
+    // Hours 1 to 9: the tens cell stays dark.
+    show(HourTens, t.hour >= 10 ? &store.digit(t.hour / 10) : nullptr, changed);
+    show(HourUnits, &store.digit(t.hour % 10), changed);
+    show(MinuteTens, &store.digit(t.minute / 10), changed);
+    show(MinuteUnits, &store.digit(t.minute % 10), changed);
     return changed;
 }

@@ -5,7 +5,7 @@
 #include <array>
 
 class QImage;
-class TimeText;
+class WallClock;
 
 // The strip's five cells (four digits and the colon) as data: where each lies in the window and
 // which glyph it shows, or none, so that the LED grid shows through. Shows the time of day on
@@ -17,7 +17,7 @@ public:
     using Areas = std::array<QRect, CellCount>;
 
     // The cells' areas in window pixels, left to right.
-    DigitDisplay(const Areas& areas, const TimeText& time);
+    DigitDisplay(const Areas& areas, const WallClock& clock);
 
     QRect area(Cell cell) const { return m_areas[cell]; }
     const QImage* glyph(Cell cell) const { return m_glyphs[cell]; }
@@ -32,10 +32,9 @@ public:
 
 private:
     void show(Cell cell, const QImage* glyph, QRect& changed);
-    void showCharacter(Cell cell, QChar c, QRect& changed);
 
     Areas m_areas;
     std::array<const QImage*, CellCount> m_glyphs{};
-    const TimeText& m_time;
+    const WallClock& m_clock;
     bool m_colonBlank = false;
 };

@@ -13,10 +13,3 @@ GlyphStore::GlyphStore()
     for (int i = 0; i < 10; ++i)
         m_digits[i] = QImage(QStringLiteral(":/glyphs/%1.xpm").arg(QLatin1String(names[i])));
 }
-
-const QImage* GlyphStore::forCharacter(QChar c) const {
-    const int value = c.digitValue();
-    if (c.unicode() > 0x7f || value < 0 || value > 9)
-        return nullptr;
-    return &m_digits[value];
-}

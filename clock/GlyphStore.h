@@ -13,9 +13,6 @@ public:
     const QImage& dots() const { return m_dots; }
     const QImage& ledGrid() const { return m_ledGrid; }
 
-    // The digit glyph for a character '0' to '9'; nullptr for anything else.
-    const QImage* forCharacter(QChar c) const;
-
 private:
     GlyphStore();
 

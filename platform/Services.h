@@ -1,6 +1,6 @@
 #pragma once
 
-class TimeText;
+class WallClock;
 class WindowManager;
 class MessageBox;
 class Shell;
@@ -11,7 +11,7 @@ class UptimeClock;
 
 // The platform services the windows use. Tests fill in stand-ins.
 struct Services {
-    TimeText* time = nullptr;
+    WallClock* time = nullptr;
     WindowManager* windows = nullptr;
     MessageBox* messages = nullptr;
     Shell* shell = nullptr;

@@ -4,12 +4,12 @@
 #include "platform/Services.h"
 #include "platform/Shell.h"
 #include "platform/SoundPlayer.h"
-#include "platform/TimeText.h"
 #include "platform/UptimeClock.h"
+#include "platform/WallClock.h"
 #include "platform/WindowManager.h"
 
 Services Services::system() {
-    static SystemTimeText time;
+    static SystemWallClock time;
     static QtWindowManager windows;
     static QtMessageBox messages;
     static SystemShell shell;

@@ -1,7 +1,7 @@
 #include "ClockFixture.h"
 #include "clock/ClockWindow.h"
 #include "clock/GlyphStore.h"
-#include "platform/TimeText.h"
+#include "clock/TwelveHourTime.h"
 #include "widgets/CommandLabel.h"
 
 #include "StripCells.h"
@@ -23,7 +23,7 @@ class TestClockWindow : public QObject {
     Q_OBJECT
 
     FakeServices fakes;
-    FakeTimeText& time = fakes.time;
+    FakeWallClock& time = fakes.time;
     FakeWindowManager& windows = fakes.windows;
     std::unique_ptr<ClockWindow> clock;
 
@@ -80,7 +80,7 @@ class TestClockWindow : public QObject {
 
 private slots:
     void init() {
-        time.text = QStringLiteral("12:00:00 PM");
+        time.now = QTime(12, 0, 0);
         time.toNextSecond = 500;
         windows = FakeWindowManager();
         clock = std::make_unique<ClockWindow>(fakes.services());
@@ -144,7 +144,7 @@ private slots:
     void scaledFrameAndDots() {
         QFETCH(qreal, ratio);
         QFETCH(int, dot);
-        time.text = QStringLiteral("10:48:07 PM");
+        time.now = QTime(22, 48, 7);
         tick();
         tick(); // colon lit
         for (bool unfolded : {false, true}) {
@@ -197,7 +197,7 @@ private slots:
     }
 
     void emptyCellsShowTheGrid() {
-        time.text = QStringLiteral("9:05:07 AM");
+        time.now = QTime(9, 5, 7);
         tick(); // hours tens and the colon go dark
         const QImage img = image();
         for (const char* name : {"hourTens", "colon"}) {
@@ -211,60 +211,50 @@ private slots:
         }
     }
 
-    void showsTheTimeText_data() {
-        QTest::addColumn<QString>("text");
+    void showsTheTime_data() {
+        QTest::addColumn<QTime>("now");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("10:05 PM") << "10:05:07 PM"
-                                  << "10 05";
-        QTest::newRow("9:05 AM, tens dark") << "9:05:07 AM"
-                                            << "_9 05";
-        QTest::newRow("midnight") << "12:00:00 AM"
-                                  << "12 00";
-        QTest::newRow("noon") << "12:00:00 PM"
-                              << "12 00";
-        QTest::newRow("11:59:59 PM") << "11:59:59 PM"
-                                     << "11 59";
-        QTest::newRow("1:00 after 12:59") << "1:00:00 PM"
-                                          << "_1 00";
-        QTest::newRow("24-hour text ignored") << "13:45:10"
-                                              << "00 00";
-        QTest::newRow("empty text ignored") << ""
-                                            << "00 00";
-        QTest::newRow("letters leave cells") << "1x:yz:00 PM"
-                                             << "10 00";
+        QTest::newRow("10:05 PM") << QTime(22, 5, 7) << "10 05";
+        QTest::newRow("9:05 AM, tens dark") << QTime(9, 5, 7) << "_9 05";
+        QTest::newRow("midnight") << QTime(0, 0, 0) << "12 00";
+        QTest::newRow("noon") << QTime(12, 0, 0) << "12 00";
+        QTest::newRow("11:59:59 PM") << QTime(23, 59, 59) << "11 59";
+        QTest::newRow("1:00 after 12:59") << QTime(13, 0, 0) << "_1 00";
+        QTest::newRow("no time read") << QTime() << "00 00";
     }
 
-    void showsTheTimeText() {
-        QFETCH(QString, text);
+    void showsTheTime() {
+        QFETCH(QTime, now);
         QFETCH(QString, shown);
-        time.text = text;
+        time.now = now;
         tick();
         QCOMPARE(strip(), shown);
     }
 
-    void timeTextIsTwelveHourForm_data() {
+    void readsTheTimeInTwelveHours_data() {
         QTest::addColumn<QTime>("timeOfDay");
         QTest::addColumn<QString>("text");
-        QTest::newRow("after midnight") << QTime(0, 5, 7) << "12:05:07 AM";
-        QTest::newRow("morning") << QTime(9, 5, 7) << "9:05:07 AM";
-        QTest::newRow("noon") << QTime(12, 0, 0) << "12:00:00 PM";
-        QTest::newRow("afternoon") << QTime(13, 45, 10) << "1:45:10 PM";
-        QTest::newRow("last second") << QTime(23, 59, 59) << "11:59:59 PM";
+        QTest::newRow("after midnight") << QTime(0, 5, 7) << "12:05 AM";
+        QTest::newRow("morning") << QTime(9, 5, 7) << "9:05 AM";
+        QTest::newRow("noon") << QTime(12, 0, 0) << "12:00 PM";
+        QTest::newRow("afternoon") << QTime(13, 45, 10) << "1:45 PM";
+        QTest::newRow("last second") << QTime(23, 59, 59) << "11:59 PM";
     }
 
-    void timeTextIsTwelveHourForm() {
+    void readsTheTimeInTwelveHours() {
         QFETCH(QTime, timeOfDay);
         QFETCH(QString, text);
-        QCOMPARE(twelveHourText(timeOfDay), text);
+        const TwelveHourTime t = TwelveHourTime::from(timeOfDay);
+        QCOMPARE(t.hoursAndMinutes() + QLatin1Char(' ') + t.halfOfDay(), text);
     }
 
-    void digitsFollowLaterTexts() {
-        time.text = QStringLiteral("12:59:59 PM");
+    void digitsFollowLaterTimes() {
+        time.now = QTime(12, 59, 59);
         tick();
-        time.text = QStringLiteral("1:00:00 PM");
+        time.now = QTime(13, 0, 0);
         tick();
         QCOMPARE(strip(), QStringLiteral("_1:00"));
-        time.text = QStringLiteral("13:00:00");
+        time.now = QTime();
         tick();
         QCOMPARE(strip(), QStringLiteral("_1 00"));
     }

@@ -73,14 +73,6 @@ private slots:
             }
         }
     }
-
-    void onlyDigitCharactersHaveGlyphs() {
-        const GlyphStore& store = GlyphStore::instance();
-        QCOMPARE(store.forCharacter(u'7'), &store.digit(7));
-        QCOMPARE(store.forCharacter(u'0'), &store.digit(0));
-        for (QChar c : {u' ', u':', u'A', u'/', u'\u0663' /* Arabic-Indic three */})
-            QCOMPARE(store.forCharacter(c), nullptr);
-    }
 };
 
 QTEST_MAIN(TestGlyphStore)

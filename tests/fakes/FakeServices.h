@@ -5,14 +5,14 @@
 #include "fakes/FakeMixer.h"
 #include "fakes/FakeShell.h"
 #include "fakes/FakeSoundPlayer.h"
-#include "fakes/FakeTimeText.h"
 #include "fakes/FakeUptimeClock.h"
+#include "fakes/FakeWallClock.h"
 #include "fakes/FakeWindowManager.h"
 #include "platform/Services.h"
 
 // Every platform service replaced by a stand-in.
 struct FakeServices {
-    FakeTimeText time;
+    FakeWallClock time;
     FakeWindowManager windows;
     FakeMessageBox messages;
     FakeShell shell;
