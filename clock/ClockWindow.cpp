@@ -221,6 +221,8 @@ void ClockWindow::buildPanel() {
         label->setObjectName(QLatin1String(l.name));
         label->setText(QString::fromLatin1(l.caption));
         label->setGeometry(Twips::rect(l.left, l.top, l.width, l.height));
+        // A new caption then asks the window for no new layout.
+        label->setFixedSize(label->size());
         QFont font = layoutFont(QStringLiteral("OCR A Extended"), l.pointSize);
         font.setUnderline(l.underlined);
         label->setFont(font);
@@ -229,6 +231,9 @@ void ClockWindow::buildPanel() {
         label->hide();
         this->*(l.member) = label;
     }
+    // Nothing changes under the seconds' box: from its second minute on, a stopwatch second
+    // repaints that box alone.
+    m_secondsReadout->setKeepsDrawnCaptions(true);
     // The bar's box runs on into the readout row: its ink ends a pixel above the digits'.
     // Measured when the bar is first drawn, not before the strip is up.
     m_startPauseBar->setInkArea([this] {

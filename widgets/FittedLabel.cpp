@@ -2,13 +2,18 @@
 
 #include "widgets/Fonts.h"
 
+#include <QBackingStore>
 #include <QEvent>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTextLayout>
+#include <QtMath>
+
+#include <cmath>
 
 FittedLabel::FittedLabel(QWidget* parent)
     : QLabel(parent) {
@@ -29,14 +34,25 @@ void FittedLabel::setInkArea(std::function<QRect()> area) {
     update();
 }
 
+void FittedLabel::setKeepsDrawnCaptions(bool keep) {
+    m_keepsDrawn = keep;
+    m_placements.clear();
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    update();
+}
+
 bool FittedLabel::event(QEvent* event) {
     switch (event->type()) {
+    case QEvent::PaletteChange:
+    case QEvent::EnabledChange:
     case QEvent::FontChange:
     case QEvent::Resize:
     case QEvent::ContentsRectChange:
     case QEvent::LayoutDirectionChange:
     case QEvent::StyleChange:
         m_placements.clear();
+        if (m_keepsDrawn)
+            setAttribute(Qt::WA_OpaquePaintEvent, false);
         break;
     default:
         break;
@@ -67,7 +83,7 @@ const FittedLabel::Placement& FittedLabel::placement() const {
 FittedLabel::Placement FittedLabel::place() const {
     const QRect area = m_inkArea.isNull() ? contentsRect() : m_inkArea;
     const QString caption = text();
-    Placement p{font(), area.topLeft(), {}, {}, {}, {}};
+    Placement p{font(), area.topLeft(), {}, {}, {}, {}, {}, 0};
 
     QFontMetrics metrics(p.font);
     QRect ink = metrics.tightBoundingRect(caption);
@@ -144,7 +160,41 @@ FittedLabel::Placement FittedLabel::place() const {
     return p;
 }
 
+void FittedLabel::setText(const QString& caption) {
+    QLabel::setText(caption);
+    if (m_keepsDrawn) {
+        // The window leaves the box to the label only when the label has its pixels.
+        const Placement& p = placement();
+        setAttribute(Qt::WA_OpaquePaintEvent, p.drawnRatio != 0 && p.drawnRatio == m_drawnRatio);
+    }
+}
+
+bool FittedLabel::drawsInPlace(const QTransform& device) const {
+    const QPoint at = mapTo(window(), QPoint());
+    const qreal ratio = device.m11();
+    return device.dx() == at.x() * ratio && device.dy() == at.y() * ratio &&
+           device.dx() == std::floor(device.dx()) && device.dy() == std::floor(device.dy());
+}
+
 void FittedLabel::paintEvent(QPaintEvent* event) {
+    if (m_keepsDrawn && testAttribute(Qt::WA_OpaquePaintEvent)) {
+        QPainter painter(this);
+        const QTransform device = painter.deviceTransform();
+        const Placement& p = placement();
+        if (p.drawnRatio != device.m11()) {
+            // Another scale: the window draws the background again.
+            painter.end();
+            setAttribute(Qt::WA_OpaquePaintEvent, false);
+            parentWidget()->update(geometry());
+            return;
+        }
+        // Drawn anywhere but in its window, the label draws its caption alone.
+        if (drawsInPlace(device)) {
+            painter.setWorldTransform(QTransform::fromScale(1 / p.drawnRatio, 1 / p.drawnRatio));
+            painter.drawImage(0, 0, p.drawn);
+            return;
+        }
+    }
     const QString caption = text();
     if (caption.isEmpty())
         return;
@@ -154,6 +204,33 @@ void FittedLabel::paintEvent(QPaintEvent* event) {
     if (!event->region().intersects(p.painted))
         return;
     QPainter painter(this);
+    drawCaption(painter, p);
+    if (m_keepsDrawn)
+        keepDrawnCaption(painter, event->region());
+}
+
+void FittedLabel::keepDrawnCaption(QPainter& painter, const QRegion& painted) {
+    // Only the screen's pixels show what lies beneath, and only a paint of the whole box.
+    QBackingStore* store = backingStore();
+    QPaintDevice* device = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    const QTransform transform = painter.deviceTransform();
+    if (!store || device != store->paintDevice() || device->devType() != QInternal::Image ||
+        !painted.contains(rect()) || !drawsInPlace(transform))
+        return;
+    const qreal ratio = transform.m11();
+    const QRect box(int(transform.dx()), int(transform.dy()), qCeil(width() * ratio),
+                    qCeil(height() * ratio));
+    const auto* screen = static_cast<const QImage*>(device);
+    if (!screen->rect().contains(box))
+        return;
+    auto& p = const_cast<Placement&>(placement());
+    p.drawn = screen->copy(box);
+    p.drawn.setDevicePixelRatio(1);
+    p.drawnRatio = ratio;
+    m_drawnRatio = ratio;
+}
+
+void FittedLabel::drawCaption(QPainter& painter, const Placement& p) {
     painter.setFont(p.font);
     QStyleOption option;
     option.initFrom(this);
@@ -171,5 +248,5 @@ void FittedLabel::paintEvent(QPaintEvent* event) {
     }
     // The style draws the text in the label's colours, greyed while the label is disabled.
     style()->drawItemText(&painter, p.line, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                          option.palette, isEnabled(), caption, foregroundRole());
+                          option.palette, isEnabled(), text(), foregroundRole());
 }
