@@ -3,6 +3,7 @@
 #include "widgets/Fonts.h"
 
 #include <QBackingStore>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QPaintEngine>
 #include <QPaintEvent>
@@ -11,6 +12,7 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <QTextLayout>
+#include <QWindow>
 #include <QtMath>
 
 #include <cmath>
@@ -161,11 +163,22 @@ FittedLabel::Placement FittedLabel::place() const {
 }
 
 void FittedLabel::setText(const QString& caption) {
+    if (caption == text())
+        return;
     QLabel::setText(caption);
-    if (m_keepsDrawn) {
-        // The window leaves the box to the label only when the label has its pixels.
-        const Placement& p = placement();
-        setAttribute(Qt::WA_OpaquePaintEvent, p.drawnRatio != 0 && p.drawnRatio == m_drawnRatio);
+    if (!m_keepsDrawn)
+        return;
+    // The window leaves the box to the label only when the label has its pixels.
+    const auto placed = m_placements.constFind(caption);
+    const bool kept = placed != m_placements.cend() && m_placedAlignment == alignment() &&
+                      m_drawnRatio != 0 && placed->drawnRatio == m_drawnRatio;
+    setAttribute(Qt::WA_OpaquePaintEvent, kept);
+    QWindow* shown = window()->windowHandle();
+    if (kept && isVisible() && shown && shown->isExposed()) {
+        // Painted now, with the pass of the event loop that changed it: the repaint leaves
+        // nothing for the pass that QLabel asked for.
+        repaint();
+        QCoreApplication::removePostedEvents(window(), QEvent::UpdateRequest);
     }
 }
 
