@@ -2,6 +2,7 @@
 #include "LinksTestSupport.h"
 #include "about/AboutBox.h"
 #include "app/CompanionWindows.h"
+#include "clock/Stopwatch.h"
 #include "widgets/CaptionFrame.h"
 #include "widgets/Fonts.h"
 
@@ -195,6 +196,48 @@ private slots:
                     qPrintable(QStringLiteral("%1 at %2").arg(label->objectName()).arg(ratio)));
             }
         }
+    }
+
+    // From its second minute on, a stopwatch second paints the seconds' box alone, at once,
+    // with the pixels the labels draw there.
+    void aStopwatchSecondPaintsTheSecondsAlone() {
+        ClockWindow clock(fx.services());
+        startClock(clock);
+        QVERIFY(QTest::qWaitForWindowExposed(&clock));
+        QTest::mouseClick(clock.windowHandle(), Qt::LeftButton, {}, QPoint(80, 5));
+        QTest::mouseClick(clock.findChild<CommandLabel*>(QStringLiteral("startCommand")),
+                          Qt::LeftButton);
+        auto* stopwatch = clock.findChild<Stopwatch*>();
+        auto* seconds = clock.findChild<CommandLabel*>(QStringLiteral("secondsReadout"));
+        auto second = [&] {
+            fx.uptime.now += 1000;
+            stopwatch->tick();
+        };
+        for (int i = 0; i < 60; ++i) {
+            second();
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(seconds->text(), QStringLiteral("00"));
+
+        struct PaintLog : QObject {
+            QStringList painted;
+            bool eventFilter(QObject* watched, QEvent* event) override {
+                if (event->type() == QEvent::Paint)
+                    painted << watched->objectName();
+                return false;
+            }
+        } log;
+        clock.installEventFilter(&log);
+        for (QWidget* child : clock.findChildren<QWidget*>())
+            child->installEventFilter(&log);
+        second();
+        QCOMPARE(log.painted, QStringList{QStringLiteral("secondsReadout")});
+        QCoreApplication::processEvents();
+        QCOMPARE(log.painted.size(), 1);
+
+        const QImage kept = clock.grab().toImage();
+        seconds->setKeepsDrawnCaptions(false);
+        QCOMPARE(clock.grab().toImage(), kept);
     }
 };
 
