@@ -3,7 +3,6 @@
 #include "widgets/Fonts.h"
 
 #include <QBackingStore>
-#include <QCoreApplication>
 #include <QEvent>
 #include <QPaintEngine>
 #include <QPaintEvent>
@@ -165,21 +164,26 @@ FittedLabel::Placement FittedLabel::place() const {
 void FittedLabel::setText(const QString& caption) {
     if (caption == text())
         return;
-    QLabel::setText(caption);
-    if (!m_keepsDrawn)
+    if (!m_keepsDrawn) {
+        QLabel::setText(caption);
         return;
+    }
     // The window leaves the box to the label only when the label has its pixels.
     const auto placed = m_placements.constFind(caption);
     const bool kept = placed != m_placements.cend() && m_placedAlignment == alignment() &&
                       m_drawnRatio != 0 && placed->drawnRatio == m_drawnRatio;
     setAttribute(Qt::WA_OpaquePaintEvent, kept);
-    QWindow* shown = window()->windowHandle();
-    if (kept && isVisible() && shown && shown->isExposed()) {
-        // Painted now, with the pass of the event loop that changed it: the repaint leaves
-        // nothing for the pass that QLabel asked for.
-        repaint();
-        QCoreApplication::removePostedEvents(window(), QEvent::UpdateRequest);
+    const QWindow* shown = window()->windowHandle();
+    if (!kept || !isVisible() || !updatesEnabled() || !shown || !shown->isExposed()) {
+        QLabel::setText(caption);
+        return;
     }
+    // Painted now, with the pass of the event loop that changed it: the update QLabel asks for
+    // would cost a pass of its own.
+    setAttribute(Qt::WA_UpdatesDisabled);
+    QLabel::setText(caption);
+    setAttribute(Qt::WA_UpdatesDisabled, false);
+    repaint();
 }
 
 bool FittedLabel::drawsInPlace(const QTransform& device) const {
