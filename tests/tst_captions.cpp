@@ -221,9 +221,11 @@ private slots:
 
         struct PaintLog : QObject {
             QStringList painted;
+            int updateRequests = 0;
             bool eventFilter(QObject* watched, QEvent* event) override {
                 if (event->type() == QEvent::Paint)
                     painted << watched->objectName();
+                updateRequests += event->type() == QEvent::UpdateRequest;
                 return false;
             }
         } log;
@@ -232,8 +234,11 @@ private slots:
             child->installEventFilter(&log);
         second();
         QCOMPARE(log.painted, QStringList{QStringLiteral("secondsReadout")});
+        // Painted within the tick, with nothing left for another pass of the event loop.
+        QCOMPARE(log.updateRequests, 1);
         QCoreApplication::processEvents();
         QCOMPARE(log.painted.size(), 1);
+        QCOMPARE(log.updateRequests, 1);
 
         const QImage kept = clock.grab().toImage();
         seconds->setKeepsDrawnCaptions(false);
