@@ -6,6 +6,7 @@
 #include "widgets/CaptionFrame.h"
 #include "widgets/Fonts.h"
 
+#include <QBackingStore>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -241,6 +242,9 @@ private slots:
         QCOMPARE(log.updateRequests, 1);
 
         const QImage kept = clock.grab().toImage();
+        const auto* screen = static_cast<const QImage*>(clock.backingStore()->paintDevice());
+        QCOMPARE(screen->copy(seconds->geometry()).convertToFormat(QImage::Format_RGB32),
+                 kept.copy(seconds->geometry()).convertToFormat(QImage::Format_RGB32));
         seconds->setKeepsDrawnCaptions(false);
         QCOMPARE(clock.grab().toImage(), kept);
     }

@@ -15,6 +15,7 @@
 #include <QtMath>
 
 #include <cmath>
+#include <cstring>
 
 FittedLabel::FittedLabel(QWidget* parent)
     : QLabel(parent) {
@@ -183,7 +184,34 @@ void FittedLabel::setText(const QString& caption) {
     setAttribute(Qt::WA_UpdatesDisabled);
     QLabel::setText(caption);
     setAttribute(Qt::WA_UpdatesDisabled, false);
+    m_repaintingKept = true;
     repaint();
+    m_repaintingKept = false;
+}
+
+bool FittedLabel::copyKeptToScreen(const QRegion& region) {
+    // Its own repaint paints the window's backing store: the kept pixels go there as they are,
+    // without a painter's set-up, which would cost more than the copy.
+    QBackingStore* store = backingStore();
+    QPaintDevice* device = store ? store->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image || region != QRegion(rect()))
+        return false;
+    auto* screen = static_cast<QImage*>(device);
+    const Placement& p = placement();
+    const qreal ratio = screen->devicePixelRatio();
+    const QPointF origin = QPointF(mapTo(window(), QPoint())) * ratio;
+    const QRect box(origin.toPoint(), p.drawn.size());
+    if (p.drawnRatio != ratio || origin != QPointF(box.topLeft()) ||
+        screen->format() != p.drawn.format() || !screen->isDetached() ||
+        !screen->rect().contains(box))
+        return false;
+    const int pixelBytes = screen->depth() / 8;
+    const auto rowBytes = size_t(box.width() * pixelBytes);
+    for (int y = 0; y < box.height(); ++y) {
+        std::memcpy(screen->scanLine(box.top() + y) + box.left() * pixelBytes,
+                    p.drawn.constScanLine(y), rowBytes);
+    }
+    return true;
 }
 
 bool FittedLabel::drawsInPlace(const QTransform& device) const {
@@ -195,6 +223,8 @@ bool FittedLabel::drawsInPlace(const QTransform& device) const {
 
 void FittedLabel::paintEvent(QPaintEvent* event) {
     if (m_keepsDrawn && testAttribute(Qt::WA_OpaquePaintEvent)) {
+        if (m_repaintingKept && copyKeptToScreen(event->region()))
+            return;
         QPainter painter(this);
         const QTransform device = painter.deviceTransform();
         const Placement& p = placement();

@@ -64,6 +64,7 @@ private:
     void drawCaption(QPainter& painter, const Placement& p);
     void keepDrawnCaption(QPainter& painter, const QRegion& painted);
     bool drawsInPlace(const QTransform& device) const;
+    bool copyKeptToScreen(const QRegion& region);
 
     mutable QRect m_inkArea;
     mutable std::function<QRect()> m_inkAreaSource;
@@ -72,4 +73,5 @@ private:
     bool m_keepsDrawn = false;
     // The scale the kept captions were drawn at.
     qreal m_drawnRatio = 0;
+    bool m_repaintingKept = false;
 };
