@@ -123,7 +123,8 @@ struct ClockWindow::Picture {
         painter.translate(-area.topLeft());
         DotMatrix::paint(painter, *glyph, at, ratio);
         painter.end();
-        glyphs.push_back({cell, glyph, dots});
+        // A copy: a pixmap once painted keeps its painter's engine for as long as it lives.
+        glyphs.push_back({cell, glyph, dots.copy()});
         return glyphs.back().dots;
     }
 };
@@ -281,6 +282,8 @@ ClockWindow::Picture& ClockWindow::pictureFor(qreal ratio) {
                          DotMatrix::toDevice(grid.height(), ratio));
         QPainter gridPainter(&p.grid);
         DotMatrix::paint(gridPainter, grid, QPoint(), ratio);
+        gridPainter.end();
+        p.grid = p.grid.copy();
         const GlyphStore& store = GlyphStore::instance();
         for (int i = 0; i < DigitDisplay::CellCount; ++i) {
             const QRect area = m_digits->area(DigitDisplay::Cell(i));
