@@ -262,7 +262,7 @@ void FittedLabel::keepDrawnCaption(QPainter& painter, const QRegion& painted) {
     QPaintDevice* device = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
     const QTransform transform = painter.deviceTransform();
     if (!store || device != store->paintDevice() || device->devType() != QInternal::Image ||
-        !painted.contains(rect()) || !drawsInPlace(transform))
+        painted.intersected(rect()) != QRegion(rect()) || !drawsInPlace(transform))
         return;
     const qreal ratio = transform.m11();
     const QRect box(int(transform.dx()), int(transform.dy()), qCeil(width() * ratio),
