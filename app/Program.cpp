@@ -13,6 +13,7 @@
 #include "widgets/Fonts.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QIcon>
 #include <QTimer>
 #include <cstdio>
@@ -151,6 +152,10 @@ int Program::run(int argc, char* argv[]) {
     QObject::connect(&clock, &ClockWindow::exitRequested, &app, &QApplication::quit);
     // Start-up leaves most of the heap it used free but still held: give it back once the
     // strip is on screen, as the clock then sits for hours.
-    QTimer::singleShot(1000, [] { malloc_trim(0); });
+    QTimer::singleShot(1000, [] {
+        // The fonts a mixer fault's message loaded go too; the panel loads its own.
+        QFont::cleanup();
+        malloc_trim(0);
+    });
     return app.exec();
 }

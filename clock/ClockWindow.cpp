@@ -124,7 +124,8 @@ struct ClockWindow::Picture {
         painter.translate(-area.topLeft());
         DotMatrix::paint(painter, *glyph, at, ratio);
         painter.end();
-        glyphs.push_back({cell, glyph, dots});
+        // A copy: a pixmap once painted keeps its painter's engine for as long as it lives.
+        glyphs.push_back({cell, glyph, dots.copy()});
         return glyphs.back().dots;
     }
 };
@@ -222,6 +223,8 @@ void ClockWindow::buildPanel() {
         label->setObjectName(QLatin1String(l.name));
         label->setText(QString::fromLatin1(l.caption));
         label->setGeometry(Twips::rect(l.left, l.top, l.width, l.height));
+        // A new caption then asks the window for no new layout.
+        label->setFixedSize(label->size());
         QFont font = layoutFont(QStringLiteral("OCR A Extended"), l.pointSize);
         font.setUnderline(l.underlined);
         label->setFont(font);
@@ -230,6 +233,9 @@ void ClockWindow::buildPanel() {
         label->hide();
         this->*(l.member) = label;
     }
+    // Nothing changes under the seconds' box: from its second minute on, a stopwatch second
+    // repaints that box alone.
+    m_secondsReadout->setKeepsDrawnCaptions(true);
     // The bar's box runs on into the readout row: its ink ends a pixel above the digits'.
     // Measured when the bar is first drawn, not before the strip is up.
     m_startPauseBar->setInkArea([this] {
@@ -277,6 +283,8 @@ ClockWindow::Picture& ClockWindow::pictureFor(qreal ratio) {
                          DotMatrix::toDevice(grid.height(), ratio));
         QPainter gridPainter(&p.grid);
         DotMatrix::paint(gridPainter, grid, QPoint(), ratio);
+        gridPainter.end();
+        p.grid = p.grid.copy();
         const GlyphStore& store = GlyphStore::instance();
         for (int i = 0; i < DigitDisplay::CellCount; ++i) {
             const QRect area = m_digits->area(DigitDisplay::Cell(i));

@@ -2,9 +2,11 @@
 #include "LinksTestSupport.h"
 #include "about/AboutBox.h"
 #include "app/CompanionWindows.h"
+#include "clock/Stopwatch.h"
 #include "widgets/CaptionFrame.h"
 #include "widgets/Fonts.h"
 
+#include <QBackingStore>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -195,6 +197,56 @@ private slots:
                     qPrintable(QStringLiteral("%1 at %2").arg(label->objectName()).arg(ratio)));
             }
         }
+    }
+
+    // From its second minute on, a stopwatch second paints the seconds' box alone, at once,
+    // with the pixels the labels draw there.
+    void aStopwatchSecondPaintsTheSecondsAlone() {
+        ClockWindow clock(fx.services());
+        startClock(clock);
+        QVERIFY(QTest::qWaitForWindowExposed(&clock));
+        QTest::mouseClick(clock.windowHandle(), Qt::LeftButton, {}, QPoint(80, 5));
+        QTest::mouseClick(clock.findChild<CommandLabel*>(QStringLiteral("startCommand")),
+                          Qt::LeftButton);
+        auto* stopwatch = clock.findChild<Stopwatch*>();
+        auto* seconds = clock.findChild<CommandLabel*>(QStringLiteral("secondsReadout"));
+        auto second = [&] {
+            fx.uptime.now += 1000;
+            stopwatch->tick();
+        };
+        for (int i = 0; i < 60; ++i) {
+            second();
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(seconds->text(), QStringLiteral("00"));
+
+        struct PaintLog : QObject {
+            QStringList painted;
+            int updateRequests = 0;
+            bool eventFilter(QObject* watched, QEvent* event) override {
+                if (event->type() == QEvent::Paint)
+                    painted << watched->objectName();
+                updateRequests += event->type() == QEvent::UpdateRequest;
+                return false;
+            }
+        } log;
+        clock.installEventFilter(&log);
+        for (QWidget* child : clock.findChildren<QWidget*>())
+            child->installEventFilter(&log);
+        second();
+        QCOMPARE(log.painted, QStringList{QStringLiteral("secondsReadout")});
+        // Painted within the tick, with nothing left for another pass of the event loop.
+        QCOMPARE(log.updateRequests, 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(log.painted.size(), 1);
+        QCOMPARE(log.updateRequests, 1);
+
+        const QImage kept = clock.grab().toImage();
+        const auto* screen = static_cast<const QImage*>(clock.backingStore()->paintDevice());
+        QCOMPARE(screen->copy(seconds->geometry()).convertToFormat(QImage::Format_RGB32),
+                 kept.copy(seconds->geometry()).convertToFormat(QImage::Format_RGB32));
+        seconds->setKeepsDrawnCaptions(false);
+        QCOMPARE(clock.grab().toImage(), kept);
     }
 };
 

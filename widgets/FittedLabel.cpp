@@ -2,13 +2,20 @@
 
 #include "widgets/Fonts.h"
 
+#include <QBackingStore>
 #include <QEvent>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTextLayout>
+#include <QWindow>
+#include <QtMath>
+
+#include <cmath>
+#include <cstring>
 
 FittedLabel::FittedLabel(QWidget* parent)
     : QLabel(parent) {
@@ -29,14 +36,25 @@ void FittedLabel::setInkArea(std::function<QRect()> area) {
     update();
 }
 
+void FittedLabel::setKeepsDrawnCaptions(bool keep) {
+    m_keepsDrawn = keep;
+    m_placements.clear();
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    update();
+}
+
 bool FittedLabel::event(QEvent* event) {
     switch (event->type()) {
+    case QEvent::PaletteChange:
+    case QEvent::EnabledChange:
     case QEvent::FontChange:
     case QEvent::Resize:
     case QEvent::ContentsRectChange:
     case QEvent::LayoutDirectionChange:
     case QEvent::StyleChange:
         m_placements.clear();
+        if (m_keepsDrawn)
+            setAttribute(Qt::WA_OpaquePaintEvent, false);
         break;
     default:
         break;
@@ -67,7 +85,7 @@ const FittedLabel::Placement& FittedLabel::placement() const {
 FittedLabel::Placement FittedLabel::place() const {
     const QRect area = m_inkArea.isNull() ? contentsRect() : m_inkArea;
     const QString caption = text();
-    Placement p{font(), area.topLeft(), {}, {}, {}, {}};
+    Placement p{font(), area.topLeft(), {}, {}, {}, {}, {}, 0};
 
     QFontMetrics metrics(p.font);
     QRect ink = metrics.tightBoundingRect(caption);
@@ -144,7 +162,86 @@ FittedLabel::Placement FittedLabel::place() const {
     return p;
 }
 
+void FittedLabel::setText(const QString& caption) {
+    if (caption == text())
+        return;
+    if (!m_keepsDrawn) {
+        QLabel::setText(caption);
+        return;
+    }
+    // The window leaves the box to the label only when the label has its pixels.
+    const auto placed = m_placements.constFind(caption);
+    const bool kept = placed != m_placements.cend() && m_placedAlignment == alignment() &&
+                      m_drawnRatio != 0 && placed->drawnRatio == m_drawnRatio;
+    setAttribute(Qt::WA_OpaquePaintEvent, kept);
+    const QWindow* shown = window()->windowHandle();
+    if (!kept || !isVisible() || !updatesEnabled() || !shown || !shown->isExposed()) {
+        QLabel::setText(caption);
+        return;
+    }
+    // Painted now, with the pass of the event loop that changed it: the update QLabel asks for
+    // would cost a pass of its own.
+    setAttribute(Qt::WA_UpdatesDisabled);
+    QLabel::setText(caption);
+    setAttribute(Qt::WA_UpdatesDisabled, false);
+    m_repaintingKept = true;
+    repaint();
+    m_repaintingKept = false;
+}
+
+bool FittedLabel::copyKeptToScreen(const QRegion& region) {
+    // Its own repaint paints the window's backing store: the kept pixels go there as they are,
+    // without a painter's set-up, which would cost more than the copy.
+    QBackingStore* store = backingStore();
+    QPaintDevice* device = store ? store->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image || region != QRegion(rect()))
+        return false;
+    auto* screen = static_cast<QImage*>(device);
+    const Placement& p = placement();
+    const qreal ratio = screen->devicePixelRatio();
+    const QPointF origin = QPointF(mapTo(window(), QPoint())) * ratio;
+    const QRect box(origin.toPoint(), p.drawn.size());
+    if (p.drawnRatio != ratio || origin != QPointF(box.topLeft()) ||
+        screen->format() != p.drawn.format() || !screen->isDetached() ||
+        !screen->rect().contains(box))
+        return false;
+    const int pixelBytes = screen->depth() / 8;
+    const auto rowBytes = size_t(box.width() * pixelBytes);
+    for (int y = 0; y < box.height(); ++y) {
+        std::memcpy(screen->scanLine(box.top() + y) + box.left() * pixelBytes,
+                    p.drawn.constScanLine(y), rowBytes);
+    }
+    return true;
+}
+
+bool FittedLabel::drawsInPlace(const QTransform& device) const {
+    const QPoint at = mapTo(window(), QPoint());
+    const qreal ratio = device.m11();
+    return device.dx() == at.x() * ratio && device.dy() == at.y() * ratio &&
+           device.dx() == std::floor(device.dx()) && device.dy() == std::floor(device.dy());
+}
+
 void FittedLabel::paintEvent(QPaintEvent* event) {
+    if (m_keepsDrawn && testAttribute(Qt::WA_OpaquePaintEvent)) {
+        if (m_repaintingKept && copyKeptToScreen(event->region()))
+            return;
+        QPainter painter(this);
+        const QTransform device = painter.deviceTransform();
+        const Placement& p = placement();
+        if (p.drawnRatio != device.m11()) {
+            // Another scale: the window draws the background again.
+            painter.end();
+            setAttribute(Qt::WA_OpaquePaintEvent, false);
+            parentWidget()->update(geometry());
+            return;
+        }
+        // Drawn anywhere but in its window, the label draws its caption alone.
+        if (drawsInPlace(device)) {
+            painter.setWorldTransform(QTransform::fromScale(1 / p.drawnRatio, 1 / p.drawnRatio));
+            painter.drawImage(0, 0, p.drawn);
+            return;
+        }
+    }
     const QString caption = text();
     if (caption.isEmpty())
         return;
@@ -154,6 +251,33 @@ void FittedLabel::paintEvent(QPaintEvent* event) {
     if (!event->region().intersects(p.painted))
         return;
     QPainter painter(this);
+    drawCaption(painter, p);
+    if (m_keepsDrawn)
+        keepDrawnCaption(painter, event->region());
+}
+
+void FittedLabel::keepDrawnCaption(QPainter& painter, const QRegion& painted) {
+    // Only the screen's pixels show what lies beneath, and only a paint of the whole box.
+    QBackingStore* store = backingStore();
+    QPaintDevice* device = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    const QTransform transform = painter.deviceTransform();
+    if (!store || device != store->paintDevice() || device->devType() != QInternal::Image ||
+        painted.intersected(rect()) != QRegion(rect()) || !drawsInPlace(transform))
+        return;
+    const qreal ratio = transform.m11();
+    const QRect box(int(transform.dx()), int(transform.dy()), qCeil(width() * ratio),
+                    qCeil(height() * ratio));
+    const auto* screen = static_cast<const QImage*>(device);
+    if (!screen->rect().contains(box))
+        return;
+    auto& p = const_cast<Placement&>(placement());
+    p.drawn = screen->copy(box);
+    p.drawn.setDevicePixelRatio(1);
+    p.drawnRatio = ratio;
+    m_drawnRatio = ratio;
+}
+
+void FittedLabel::drawCaption(QPainter& painter, const Placement& p) {
     painter.setFont(p.font);
     QStyleOption option;
     option.initFrom(this);
@@ -171,5 +295,5 @@ void FittedLabel::paintEvent(QPaintEvent* event) {
     }
     // The style draws the text in the label's colours, greyed while the label is disabled.
     style()->drawItemText(&painter, p.line, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                          option.palette, isEnabled(), caption, foregroundRole());
+                          option.palette, isEnabled(), text(), foregroundRole());
 }

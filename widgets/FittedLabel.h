@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QImage>
 #include <QLabel>
 
 #include <functional>
@@ -31,6 +32,12 @@ public:
     // The pixels drawing the caption can change: its ink with a pixel round it for the
     // smoothed edges, and its underline. A repaint that misses them leaves the label alone.
     QRect paintedArea() const { return placement().painted; }
+    // For a label over a background that never changes under its box: each caption is drawn
+    // once with what lies beneath it, and the label then covers its whole box with those pixels,
+    // so that a new caption repaints neither the window nor its neighbours.
+    void setKeepsDrawnCaptions(bool keep);
+    // Hides QLabel's, so that a kept caption covers its box at once.
+    void setText(const QString& caption);
 
 protected:
     bool event(QEvent* event) override;
@@ -46,14 +53,25 @@ private:
         // The caption laid out once, for a style that draws it as it is: a stopwatch second
         // then draws glyphs without shaping them again.
         std::shared_ptr<QTextLayout> layout;
+        // The box as drawn over its background, in device pixels of this ratio.
+        QImage drawn;
+        qreal drawnRatio = 0;
     };
     // Worked out when the caption, its font, box or alignment change, not at every paint, and
     // kept for each caption the label has shown since.
     const Placement& placement() const;
     Placement place() const;
+    void drawCaption(QPainter& painter, const Placement& p);
+    void keepDrawnCaption(QPainter& painter, const QRegion& painted);
+    bool drawsInPlace(const QTransform& device) const;
+    bool copyKeptToScreen(const QRegion& region);
 
     mutable QRect m_inkArea;
     mutable std::function<QRect()> m_inkAreaSource;
     mutable QHash<QString, Placement> m_placements;
     mutable Qt::Alignment m_placedAlignment;
+    bool m_keepsDrawn = false;
+    // The scale the kept captions were drawn at.
+    qreal m_drawnRatio = 0;
+    bool m_repaintingKept = false;
 };
