@@ -86,9 +86,19 @@ window_of() {
 # loses its decorations and keeps to its place) reserving STRUT_PARTIAL's 12 values; waits until
 # _NET_WORKAREA reads WORKAREA. Its window in $panel.
 dock_panel() {
-    xmessage -geometry "$1" -buttons "" panel >/dev/null 2>"$work/panel.log" &
-    pids+=($!)
-    panel=$(window_of --classname xmessage) || fail "no panel window: $(cat "$work/panel.log")"
+    # The panel is scaffolding, not what is checked: an xmessage that never shows (seen about
+    # now and then on a busy machine, with nothing on its error output) gets a second try.
+    local attempt shown=""
+    for attempt in 1 2; do
+        xmessage -geometry "$1" -buttons "" panel >/dev/null 2>"$work/panel.log" &
+        pids+=($!)
+        panel=$(window_of --classname xmessage) && { shown=1; break; }
+        echo "no panel window on try $attempt: xmessage $(kill -0 $! 2>/dev/null && echo running ||
+            echo gone), windows: $(xdotool search --classname xmessage 2>/dev/null | xargs),"\
+            "$(cat "$work/panel.log")" >&2
+        kill $! 2>/dev/null || true
+    done
+    [[ -n $shown ]] || fail "no panel window"
     xdotool windowunmap --sync "$panel"
     xprop -id "$panel" -f _NET_WM_WINDOW_TYPE 32a -set _NET_WM_WINDOW_TYPE _NET_WM_WINDOW_TYPE_DOCK
     xprop -id "$panel" -f _NET_WM_STRUT_PARTIAL 32c -set _NET_WM_STRUT_PARTIAL "$2"
