@@ -86,8 +86,8 @@ window_of() {
 # loses its decorations and keeps to its place) reserving STRUT_PARTIAL's 12 values; waits until
 # _NET_WORKAREA reads WORKAREA. Its window in $panel.
 dock_panel() {
-    # The panel is scaffolding, not what is checked: an xmessage that never shows (seen about
-    # now and then on a busy machine, with nothing on its error output) gets a second try.
+    # The panel is scaffolding, not what is checked: an xmessage that never shows (it happens
+    # now and then, with nothing on its error output) gets a second try.
     local attempt shown=""
     for attempt in 1 2; do
         xmessage -geometry "$1" -buttons "" panel >/dev/null 2>"$work/panel.log" &
