@@ -118,6 +118,17 @@ class CaptionsTest : public QObject {
         }
     }
 
+    // Shows the clock, unfolds its panel and starts the stopwatch.
+    bool unfoldAndStartStopwatch(ClockWindow& clock) {
+        startClock(clock);
+        if (!QTest::qWaitForWindowExposed(&clock))
+            return false;
+        QTest::mouseClick(clock.windowHandle(), Qt::LeftButton, {}, QPoint(80, 5));
+        QTest::mouseClick(clock.findChild<CommandLabel*>(QStringLiteral("startCommand")),
+                          Qt::LeftButton);
+        return true;
+    }
+
 private slots:
     void initTestCase() {
         installFontSubstitutions();
@@ -172,11 +183,7 @@ private slots:
     // any one box gives the pixels of a whole repaint.
     void aRepaintDrawsOnlyTheLabelsItReaches() {
         ClockWindow clock(fx.services());
-        startClock(clock);
-        QVERIFY(QTest::qWaitForWindowExposed(&clock));
-        QTest::mouseClick(clock.windowHandle(), Qt::LeftButton, {}, QPoint(80, 5));
-        QTest::mouseClick(clock.findChild<CommandLabel*>(QStringLiteral("startCommand")),
-                          Qt::LeftButton);
+        QVERIFY(unfoldAndStartStopwatch(clock));
         const auto labels = clock.findChildren<CommandLabel*>();
         auto* seconds = clock.findChild<CommandLabel*>(QStringLiteral("secondsReadout"));
         for (CommandLabel* label : labels) {
@@ -203,11 +210,7 @@ private slots:
     // with the pixels the labels draw there.
     void aStopwatchSecondPaintsTheSecondsAlone() {
         ClockWindow clock(fx.services());
-        startClock(clock);
-        QVERIFY(QTest::qWaitForWindowExposed(&clock));
-        QTest::mouseClick(clock.windowHandle(), Qt::LeftButton, {}, QPoint(80, 5));
-        QTest::mouseClick(clock.findChild<CommandLabel*>(QStringLiteral("startCommand")),
-                          Qt::LeftButton);
+        QVERIFY(unfoldAndStartStopwatch(clock));
         auto* stopwatch = clock.findChild<Stopwatch*>();
         auto* seconds = clock.findChild<CommandLabel*>(QStringLiteral("secondsReadout"));
         auto second = [&] {
