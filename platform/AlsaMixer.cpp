@@ -81,11 +81,17 @@ bool AlsaMixer::open(Handle& handle) {
     snd_mixer_t* mixer = nullptr;
     if (snd_mixer_open(&mixer, 0) < 0)
         return false;
-    if (snd_mixer_attach(mixer, deviceName) < 0 ||
-        snd_mixer_selem_register(mixer, nullptr, nullptr) < 0 || snd_mixer_load(mixer) < 0) {
+    const bool loaded = snd_mixer_attach(mixer, deviceName) >= 0 &&
+                        snd_mixer_selem_register(mixer, nullptr, nullptr) >= 0 &&
+                        snd_mixer_load(mixer) >= 0;
+    if (!loaded)
         snd_mixer_close(mixer);
+    // The configuration tree libasound read to open the device, and the plug-ins no open device
+    // uses any more, would otherwise stay in memory for as long as the clock runs. Nothing
+    // else in Tempivo uses libasound at this point; a later open reads the configuration anew.
+    snd_config_update_free_global();
+    if (!loaded)
         return false;
-    }
     handle = mixer;
     return true;
 }
