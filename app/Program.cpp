@@ -11,6 +11,7 @@
 #include "platform/WindowManager.h"
 #include "version.h"
 #include "widgets/Fonts.h"
+#include "widgets/XpmImage.h"
 
 #include <QApplication>
 #include <QFont>
@@ -118,7 +119,8 @@ int Program::run(int argc, char* argv[]) {
     QApplication::setApplicationName(QString::fromUtf8(Version::name));
     QApplication::setApplicationVersion(QString::fromLatin1(Version::number));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(Version::appId));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tempivo.xpm")));
+    QApplication::setWindowIcon(
+        QIcon(QPixmap::fromImage(readXpmImage(QStringLiteral(":/tempivo.xpm")))));
     // The clock is a tool window; closing the About box must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
 
