@@ -8,18 +8,17 @@
 #include "app/TerminationSignals.h"
 #include "clock/ClockWindow.h"
 #include "platform/StartEnvironment.h"
+#include "platform/StartupMemory.h"
 #include "platform/WindowManager.h"
 #include "version.h"
 #include "widgets/Fonts.h"
 #include "widgets/XpmImage.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QIcon>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
-#include <malloc.h>
 #include <tuple>
 #include <utility>
 
@@ -148,16 +147,16 @@ int Program::run(int argc, char* argv[]) {
     // The strip is up before the volume is set, so that a mixer fault's box shows over it.
     clock.showAtTopEdge();
     clock.setStartVolume();
+    // A mixer fault's message box has come and gone: what it loaded to draw its text and icon
+    // goes with it. The folded strip draws no text; the panel loads its fonts when it unfolds.
+    StartupMemory::dropTextResources();
+    StartupMemory::returnStackBelowCaller();
     if (terminated)
         return 0;
     CompanionWindows companions(clock, services);
     QObject::connect(&clock, &ClockWindow::exitRequested, &app, &QApplication::quit);
     // Start-up leaves most of the heap it used free but still held: give it back once the
     // strip is on screen, as the clock then sits for hours.
-    QTimer::singleShot(1000, [] {
-        // The fonts a mixer fault's message loaded go too; the panel loads its own.
-        QFont::cleanup();
-        malloc_trim(0);
-    });
+    QTimer::singleShot(1000, [] { StartupMemory::returnFreeHeap(); });
     return app.exec();
 }

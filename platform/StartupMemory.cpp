@@ -1,0 +1,49 @@
+#include "platform/StartupMemory.h"
+
+#include <QFont>
+#include <QIcon>
+#include <QPixmapCache>
+
+#include <fontconfig/fontconfig.h>
+#include <malloc.h>
+#include <pthread.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+
+void StartupMemory::dropTextResources() {
+    // The font engines first: they hold fontconfig's patterns, which keep its caches.
+    QFont::cleanup();
+    // fontconfig reads its configuration anew at its next use.
+    FcFini();
+    // Setting the search path anew empties the icon loader's theme index.
+    QIcon::setThemeSearchPaths(QIcon::themeSearchPaths());
+    QPixmapCache::clear();
+}
+
+void StartupMemory::returnFreeHeap() {
+    malloc_trim(0);
+}
+
+void StartupMemory::returnStackBelowCaller() {
+    pthread_attr_t attributes;
+    if (pthread_getattr_np(pthread_self(), &attributes) != 0)
+        return;
+    void* lowest = nullptr;
+    size_t size = 0;
+    const bool known = pthread_attr_getstack(&attributes, &lowest, &size) == 0;
+    pthread_attr_destroy(&attributes);
+    if (!known)
+        return;
+    const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    // A page below this frame stays for the calls made from here.
+    const auto here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+    const uintptr_t end = (here & ~(page - 1)) - page;
+    const uintptr_t start = (reinterpret_cast<uintptr_t>(lowest) + page - 1) & ~(page - 1);
+    if (end <= start)
+        return;
+    // Beyond the part of the stack the kernel has mapped so far the advice finds nothing to
+    // drop and says so; that is no fault.
+    madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
+}
