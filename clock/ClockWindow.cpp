@@ -148,7 +148,7 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     m_tickTimer->setObjectName(QStringLiteral("tickTimer"));
     m_tickTimer->setSingleShot(true);
     m_tickTimer->setTimerType(Qt::PreciseTimer);
-    connect(m_tickTimer, &QTimer::timeout, this, &ClockWindow::showTime);
+    connect(m_tickTimer, &QTimer::timeout, this, &ClockWindow::onTickTimer);
 
     m_snapTimer = new QTimer(this);
     m_snapTimer->setObjectName(QStringLiteral("snapTimer"));
@@ -170,6 +170,8 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
             sayStopwatch();
     });
     sayStopwatch();
+    connect(m_stopwatch, &Stopwatch::secondTurned, this, [this] { showCells(m_digits->tick()); });
+    connect(m_stopwatch, &Stopwatch::runningChanged, this, &ClockWindow::armTickTimer);
     m_soundSwitch = new SoundSwitch(m_soundCommand, m_soundState, *m_services.mixer,
                                     *m_services.messages, this);
 
@@ -393,14 +395,31 @@ void ClockWindow::onSurfacePressed() {
 }
 
 void ClockWindow::armTickTimer() {
-    // Tick just after the wall clock's second turns, so a new minute shows at once; a late
-    // tick (a stalled process, a resume, a clock set back) is followed by the very next second.
-    m_tickTimer->start(m_services.time->msecsToNextSecond() + 5);
+    // Tick just after the wall clock's second turns (its minute, while the stopwatch's second
+    // blinks the colon), so a new minute shows at once; a late tick (a stalled process, a
+    // resume, a clock set back) is followed by the very next one.
+    m_tickTurnsMinute = m_stopwatch->isRunning();
+    const int wait = m_tickTurnsMinute ? m_services.time->msecsToNextMinute()
+                                       : m_services.time->msecsToNextSecond();
+    m_tickTimer->start(wait + 5);
+}
+
+void ClockWindow::onTickTimer() {
+    if (!m_tickTurnsMinute) {
+        showTime();
+        return;
+    }
+    showCells(m_digits->showTimeNow());
+    armTickTimer();
 }
 
 void ClockWindow::showTime() {
+    showCells(m_digits->tick());
+    armTickTimer();
+}
+
+void ClockWindow::showCells(const QRect& changed) {
     // Painted here and now: an update() would cost the event loop a second pass each second.
-    const QRect changed = m_digits->tick();
     if (!changed.isNull())
         repaint(changed);
     // Nothing listens to the names until an assistive technology asks: then they follow
@@ -410,7 +429,6 @@ void ClockWindow::showTime() {
         if (m_stopwatchUnsaid)
             sayStopwatch();
     }
-    armTickTimer();
 }
 
 // The dots say nothing to a screen reader: the window's name and description say the time.

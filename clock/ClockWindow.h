@@ -77,6 +77,9 @@ private:
     void buildStrip();
     void buildPanel();
     void armTickTimer();
+    void onTickTimer();
+    // Repaints the cells a tick changed and keeps the screen reader's names up to date.
+    void showCells(const QRect& changed);
     void sayTime();
     void sayStopwatch();
     struct Picture;
@@ -97,6 +100,9 @@ private:
     // The stopwatch's seconds as shown, and whether its caption's name still has to follow.
     qint64 m_stopwatchSeconds = 0;
     bool m_stopwatchUnsaid = false;
+    // While the stopwatch runs, its second blinks the colon: the program then wakes once a
+    // second rather than twice, and the clock's own timer only turns the minute on time.
+    bool m_tickTurnsMinute = false;
     // What a repaint draws, in device pixels for the pixel ratio it was worked out at.
     std::unique_ptr<Picture> m_picture;
 

@@ -33,7 +33,11 @@ QRect DigitDisplay::tick() {
     QRect changed;
     show(Colon, m_colonBlank ? &GlyphStore::instance().dots() : nullptr, changed);
     m_colonBlank = !m_colonBlank;
+    return changed | showTimeNow();
+}
 
+QRect DigitDisplay::showTimeNow() {
+    QRect changed;
     const QTime now = m_clock.currentTime();
     if (!now.isValid())
         return changed;

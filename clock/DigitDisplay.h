@@ -26,9 +26,11 @@ public:
 
     // 00:00 with a lit colon, until the first tick.
     void showInitial();
-    // Shows the time now; returns the area covering the cells that changed (null when none),
-    // for the caller to repaint.
+    // Blinks the colon and shows the time now; returns the area covering the cells that
+    // changed (null when none), for the caller to repaint.
     QRect tick();
+    // Shows the time now, leaving the colon as it is; returns the area as tick() does.
+    QRect showTimeNow();
 
 private:
     void show(Cell cell, const QImage* glyph, QRect& changed);

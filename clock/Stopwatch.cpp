@@ -41,14 +41,18 @@ void Stopwatch::startStopClicked() {
         m_state = State::Running;
         runFromNow();
         showState();
+        emit runningChanged(true);
         return;
     }
+    const bool wasRunning = isRunning();
     m_tickTimer->stop();
     m_state = State::Stopped;
     m_shownSeconds = 0;
     showState();
     showReadout();
     emit shown(0);
+    if (wasRunning)
+        emit runningChanged(false);
 }
 
 void Stopwatch::pauseClicked() {
@@ -68,6 +72,7 @@ void Stopwatch::pauseClicked() {
         break;
     }
     showState();
+    emit runningChanged(isRunning());
 }
 
 void Stopwatch::tick() {
@@ -75,6 +80,7 @@ void Stopwatch::tick() {
         return;
     show(countedSeconds());
     armNextTick();
+    emit secondTurned();
 }
 
 qint64 Stopwatch::countedSeconds() const {

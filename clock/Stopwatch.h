@@ -26,9 +26,15 @@ public:
     Stopwatch(const Controls& controls, SoundPlayer& sound, const UptimeClock& clock,
               QObject* parent);
 
+    bool isRunning() const { return m_state == State::Running; }
+
 signals:
     // The readout now shows this many seconds.
     void shown(qint64 seconds);
+    // The count's timer has shown a new second.
+    void secondTurned();
+    // The count has started or resumed (true), or stopped or paused (false).
+    void runningChanged(bool running);
 
 public slots:
     void startStopClicked();

@@ -23,3 +23,9 @@ int SystemWallClock::msecsToNextSecond() const {
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     return 1000 - int((now % 1000 + 1000) % 1000);
 }
+
+int SystemWallClock::msecsToNextMinute() const {
+    // Time zones move the clock by whole minutes.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    return 60000 - int((now % 60000 + 60000) % 60000);
+}

@@ -1,6 +1,7 @@
 #include "ClockFixture.h"
 #include "clock/ClockWindow.h"
 #include "clock/GlyphStore.h"
+#include "clock/Stopwatch.h"
 #include "clock/TwelveHourTime.h"
 #include "widgets/CommandLabel.h"
 
@@ -276,6 +277,25 @@ private slots:
         QVERIFY2(timer->remainingTime() > toNextSecond - 10 &&
                      timer->remainingTime() <= toNextSecond + 10,
                  qPrintable(QString::number(timer->remainingTime())));
+    }
+
+    // While the stopwatch runs, its second blinks the colon and the clock's own timer waits for
+    // the minute alone, which it shows without a blink: one wakeup a second instead of two.
+    void aRunningStopwatchBlinksTheColon() {
+        auto* timer = clock->findChild<QTimer*>("tickTimer");
+        time.toNextMinute = 20000;
+        press(label("startCommand"));
+        QVERIFY(timer->remainingTime() > 19000);
+        clock->findChild<Stopwatch*>()->tick();
+        QCOMPARE(strip(), QStringLiteral("12 00"));
+        time.now = QTime(12, 1, 0);
+        time.toNextMinute = 0;
+        QTRY_COMPARE(strip(), QStringLiteral("12 01"));
+        QVERIFY(timer->remainingTime() > 0);
+        press(label("pauseCommand"));
+        QVERIFY(timer->remainingTime() <= time.toNextSecond + 10);
+        tick();
+        QCOMPARE(strip(), QStringLiteral("12:01"));
     }
 
     void colonBlinks() {

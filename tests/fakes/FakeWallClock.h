@@ -9,4 +9,6 @@ public:
     QTime currentTime() const override { return now; }
     int toNextSecond = 500;
     int msecsToNextSecond() const override { return toNextSecond; }
+    int toNextMinute = 30000;
+    int msecsToNextMinute() const override { return toNextMinute; }
 };
