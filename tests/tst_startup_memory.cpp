@@ -31,6 +31,8 @@ class StartupMemoryTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { installFontSubstitutions(); }
+
     // Fonts and fontconfig come back at the next text: it looks as it did, drop after drop.
     void textDrawsAlikeAfterTheFontsAreDropped() {
         const QFont fonts[] = {QApplication::font(),
