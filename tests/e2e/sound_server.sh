@@ -212,7 +212,12 @@ for _ in 1 2 3; do
         sleep 0.1
     done
 done
-((on > 2)) || fail "the panel did not unfold"
+if ((on <= 2)); then
+    running="has ended"
+    kill -0 "$main_pid" 2>/dev/null && running="runs"
+    fail "the panel did not unfold: the program $running," \
+        "$(count_windows "$main_display" 'Volume Control') mixer boxes show"
+fi
 levels "start" On | tee "$work/levels"
 for n in 1 2 3; do
     click "$main_display" 504 56
