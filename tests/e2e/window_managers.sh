@@ -163,6 +163,11 @@ alt_tab_once() { # OTHER...: Alt held over 1, 2... Tabs from the first window re
             active=$(xdotool getactivewindow 2>/dev/null || true)
             [[ -n $active ]] && break
         done
+        # No window active at all: the window manager lost a key, and the try proves nothing.
+        [[ -n $active ]] || {
+            echo "  Alt+Tab over $tabs left no window active"
+            return 1
+        }
         [[ $active != "${others[0]}" && $active != "$strip" ]] || {
             echo "  Alt+Tab over $tabs stayed on $(xdotool getwindowname "$active" 2>&1)"
             return 1
