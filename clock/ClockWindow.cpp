@@ -395,17 +395,18 @@ void ClockWindow::onSurfacePressed() {
 }
 
 void ClockWindow::armTickTimer() {
-    // Tick just after the wall clock's second turns (its minute, while the stopwatch's second
-    // blinks the colon), so a new minute shows at once; a late tick (a stalled process, a
-    // resume, a clock set back) is followed by the very next one.
-    m_tickTurnsMinute = m_stopwatch->isRunning();
-    const int wait = m_tickTurnsMinute ? m_services.time->msecsToNextMinute()
-                                       : m_services.time->msecsToNextSecond();
+    // Tick just after the wall clock's second turns, so a new minute shows at once; a late tick
+    // (a stalled process, a resume, a clock set back) is followed by the very next one. While
+    // the stopwatch runs, its second blinks the colon and this timer waits for the minute
+    // alone, so the program wakes once a second rather than twice; the timer is armed anew
+    // whenever the stopwatch starts or stops.
+    const int wait = m_stopwatch->isRunning() ? m_services.time->msecsToNextMinute()
+                                              : m_services.time->msecsToNextSecond();
     m_tickTimer->start(wait + 5);
 }
 
 void ClockWindow::onTickTimer() {
-    if (!m_tickTurnsMinute) {
+    if (!m_stopwatch->isRunning()) {
         showTime();
         return;
     }

@@ -100,9 +100,6 @@ private:
     // The stopwatch's seconds as shown, and whether its caption's name still has to follow.
     qint64 m_stopwatchSeconds = 0;
     bool m_stopwatchUnsaid = false;
-    // While the stopwatch runs, its second blinks the colon: the program then wakes once a
-    // second rather than twice, and the clock's own timer only turns the minute on time.
-    bool m_tickTurnsMinute = false;
     // What a repaint draws, in device pixels for the pixel ratio it was worked out at.
     std::unique_ptr<Picture> m_picture;
 
