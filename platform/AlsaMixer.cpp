@@ -12,6 +12,7 @@
 namespace {
 
 constexpr char deviceName[] = "default";
+constexpr char elementName[] = "Master";
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool runsUnderLeakSanitizer = true;
@@ -20,7 +21,6 @@ constexpr bool runsUnderLeakSanitizer = __has_feature(address_sanitizer);
 #else
 constexpr bool runsUnderLeakSanitizer = false;
 #endif
-constexpr char elementName[] = "Master";
 
 // libasound prints its errors on stderr by default; failures here are reported by result.
 void silentErrorHandler(const char*, int, const char*, int, const char*, ...) {
