@@ -106,11 +106,13 @@ struct ClockWindow::Picture {
     // The rules, then the raised frame on the window's outermost device pixels.
     std::vector<Fill> lines;
     // Each glyph as drawn in each cell: where a dot falls depends on the cell's place at
-    // ratios like 1.5.
+    // ratios like 1.1. Cells whose dots fall alike share their copies, under the first of them.
     std::vector<Glyph> glyphs;
     std::array<QRect, DigitDisplay::CellCount> cellAreas;
+    std::array<int, DigitDisplay::CellCount> sharingCell;
 
     const QPixmap& dotsOf(int cell, QPoint at, const QImage* glyph) {
+        cell = sharingCell[cell];
         for (const Glyph& g : glyphs) {
             if (g.cell == cell && g.glyph == glyph)
                 return g.dots;
@@ -291,6 +293,15 @@ ClockWindow::Picture& ClockWindow::pictureFor(qreal ratio) {
         for (int i = 0; i < DigitDisplay::CellCount; ++i) {
             const QRect area = m_digits->area(DigitDisplay::Cell(i));
             p.cellAreas[i] = device(area);
+            p.sharingCell[i] = i;
+            for (int j = 0; j < i; ++j) {
+                const QRect other = m_digits->area(DigitDisplay::Cell(j));
+                if (DotMatrix::drawsAlike(area.topLeft(), other.topLeft(),
+                                          area.size().expandedTo(other.size()), ratio)) {
+                    p.sharingCell[i] = j;
+                    break;
+                }
+            }
             // Every glyph a cell can show, so that a new minute costs no more than a blink.
             if (i == DigitDisplay::Colon) {
                 p.dotsOf(i, area.topLeft(), &store.dots());

@@ -21,6 +21,18 @@ int DotMatrix::dotSize(qreal ratio) {
     return std::max(1, int(std::floor(ratio + slack)));
 }
 
+bool DotMatrix::drawsAlike(QPoint a, QPoint b, QSize size, qreal ratio) {
+    auto sameSteps = [ratio](int from, int to, int count) {
+        for (int i = 1; i <= count; ++i) {
+            if (toDevice(from + i, ratio) - toDevice(from, ratio) !=
+                toDevice(to + i, ratio) - toDevice(to, ratio))
+                return false;
+        }
+        return true;
+    };
+    return sameSteps(a.x(), b.x(), size.width()) && sameSteps(a.y(), b.y(), size.height());
+}
+
 void DotMatrix::paint(QPainter& painter, const QImage& picture, QPoint at, qreal ratio) {
     const int left = toDevice(at.x(), ratio);
     const int top = toDevice(at.y(), ratio);

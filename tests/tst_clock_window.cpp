@@ -1,5 +1,6 @@
 #include "ClockFixture.h"
 #include "clock/ClockWindow.h"
+#include "clock/DotMatrix.h"
 #include "clock/GlyphStore.h"
 #include "clock/Stopwatch.h"
 #include "clock/TwelveHourTime.h"
@@ -8,6 +9,7 @@
 #include "StripCells.h"
 #include "fakes/FakeServices.h"
 
+#include <QPainter>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -194,6 +196,27 @@ private slots:
             }
             // 43 x 8 grid dots less the 4 x 5 x 8 + 8 the cells cover, and the cells' 4 x 35 + 7.
             QCOMPARE(dots, 43 * 8 - 4 * 5 * 8 - 8 + 4 * 35 + 7);
+        }
+    }
+
+    // A digit shown in four cells draws, in each, the dots that cell's own place gives it.
+    void sameDigitInEveryCell() {
+        time.now = QTime(11, 11, 7);
+        tick();
+        for (qreal ratio : {1.0625, 2.0}) {
+            const QImage img = imageAt(ratio);
+            for (const char* name : {"hourTens", "hourUnits", "minuteTens", "minuteUnits"}) {
+                const QPoint at = cellArea(*clock, QLatin1String(name)).topLeft();
+                QImage expected(img.size(), QImage::Format_RGB32);
+                QPainter painter(&expected);
+                DotMatrix::paint(painter, *digit(1), at, ratio);
+                painter.end();
+                const QRect drawn(
+                    QPoint(DotMatrix::toDevice(at.x(), ratio), DotMatrix::toDevice(at.y(), ratio)),
+                    QPoint(DotMatrix::toDevice(at.x() + digit(1)->width(), ratio) - 1,
+                           DotMatrix::toDevice(at.y() + digit(1)->height(), ratio) - 1));
+                QCOMPARE(img.copy(drawn), expected.copy(drawn));
+            }
         }
     }
 
