@@ -85,6 +85,7 @@ void trimVariable(const char* name) {
 } // namespace
 
 int Program::run(int argc, char* argv[]) {
+    StartupMemory::shareOneHeap();
     // What Tempivo sets below is for its own Qt alone, not for the programs it starts.
     StartEnvironment::remember();
     const CommandLine commandLine = CommandLine::parse(argc, argv);

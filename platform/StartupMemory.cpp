@@ -12,6 +12,10 @@
 
 #include <cstdint>
 
+void StartupMemory::shareOneHeap() {
+    mallopt(M_ARENA_MAX, 1);
+}
+
 void StartupMemory::dropTextResources() {
     // The font engines first: they hold fontconfig's patterns, which keep its caches.
     QFont::cleanup();
