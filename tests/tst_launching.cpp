@@ -5,6 +5,7 @@
 #include "platform/StartEnvironment.h"
 #include "widgets/Fonts.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -29,6 +30,7 @@ private slots:
     void launch_data();
     void launch();
     void errorTextShowsMarkupAsText();
+    void errorBoxClosesOnReturnOrEscape();
     void commandLines_data();
     void commandLines();
     void browsedProgramStarts();
@@ -279,6 +281,28 @@ void LaunchingTest::errorTextShowsMarkupAsText() {
     clickOn(f.child("slot1"));
     QCOMPARE(shownText, "Could not start the program \"" + commandLine + "\".");
     QVERIFY(!showsPicture);
+}
+
+// The box's one button, "OK", answers Return and Escape alike.
+void LaunchingTest::errorBoxClosesOnReturnOrEscape() {
+    QtMessageBox messages;
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        QStringList buttons;
+        bool closedByKey = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            for (const QAbstractButton* button : box->buttons())
+                buttons << button->text();
+            QTest::keyClick(box, key);
+            closedByKey = !box->isVisible();
+            box->close();
+        });
+        messages.showError(nullptr, QStringLiteral("Error"), QStringLiteral("Could not."));
+        QCOMPARE(buttons, QStringList{QStringLiteral("OK")});
+        QVERIFY(closedByKey);
+    }
 }
 
 void LaunchingTest::commandLines_data() {
