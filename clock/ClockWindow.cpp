@@ -144,7 +144,6 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     m_services.windows->keepOffTaskbar(this);
 
     buildStrip();
-    buildPanel();
 
     m_tickTimer = new QTimer(this);
     m_tickTimer->setObjectName(QStringLiteral("tickTimer"));
@@ -157,25 +156,7 @@ ClockWindow::ClockWindow(const Services& services, QWidget* parent)
     m_snapTimer->setInterval(500);
     connect(m_snapTimer, &QTimer::timeout, this, &ClockWindow::snapToTopEdge);
 
-    m_highlights = new HoverHighlights({m_moveCommand, m_soundCommand, m_soundState, m_startCommand,
-                                        m_startPauseBar, m_pauseCommand, m_linksCommand,
-                                        m_aboutCommand, m_exitCommand},
-                                       this);
-    connect(this, &ClockWindow::backgroundPointerMoved, m_highlights, &HoverHighlights::clearAll);
-    m_stopwatch = new Stopwatch(
-        {m_startCommand, m_pauseCommand, m_hoursReadout, m_minutesReadout, m_secondsReadout},
-        *m_services.sound, *m_services.uptime, this);
-    connect(m_stopwatch, &Stopwatch::shown, this, [this](qint64 seconds) {
-        m_stopwatchSeconds = seconds;
-        m_stopwatchUnsaid = true;
-        if (QAccessible::isActive())
-            sayStopwatch();
-    });
-    sayStopwatch();
-    connect(m_stopwatch, &Stopwatch::secondTurned, this, [this] { showCells(m_digits->tick()); });
-    connect(m_stopwatch, &Stopwatch::runningChanged, this, &ClockWindow::armTickTimer);
-    m_soundSwitch = new SoundSwitch(m_soundCommand, m_soundState, *m_services.mixer,
-                                    *m_services.messages, this);
+    m_soundSwitch = new SoundSwitch(*m_services.mixer, *m_services.messages, this);
 
     // Folded. The window has no screen of its own yet: it starts on the primary one.
     setScreen(QGuiApplication::primaryScreen());
@@ -251,6 +232,26 @@ void ClockWindow::buildPanel() {
     connect(m_exitCommand, &CommandLabel::clicked, this, &ClockWindow::onExitClicked);
     connect(m_linksCommand, &CommandLabel::clicked, this, &ClockWindow::linksRequested);
     connect(m_aboutCommand, &CommandLabel::clicked, this, &ClockWindow::aboutRequested);
+
+    m_highlights = new HoverHighlights({m_moveCommand, m_soundCommand, m_soundState, m_startCommand,
+                                        m_startPauseBar, m_pauseCommand, m_linksCommand,
+                                        m_aboutCommand, m_exitCommand},
+                                       this);
+    connect(this, &ClockWindow::backgroundPointerMoved, m_highlights, &HoverHighlights::clearAll);
+    // Nobody can start the stopwatch before the panel is out.
+    m_stopwatch = new Stopwatch(
+        {m_startCommand, m_pauseCommand, m_hoursReadout, m_minutesReadout, m_secondsReadout},
+        *m_services.sound, *m_services.uptime, this);
+    connect(m_stopwatch, &Stopwatch::shown, this, [this](qint64 seconds) {
+        m_stopwatchSeconds = seconds;
+        m_stopwatchUnsaid = true;
+        if (QAccessible::isActive())
+            sayStopwatch();
+    });
+    sayStopwatch();
+    connect(m_stopwatch, &Stopwatch::secondTurned, this, [this] { showCells(m_digits->tick()); });
+    connect(m_stopwatch, &Stopwatch::runningChanged, this, &ClockWindow::armTickTimer);
+    m_soundSwitch->showOn(m_soundCommand, m_soundState);
 }
 
 void ClockWindow::setOnTop(bool onTop) {
@@ -396,6 +397,9 @@ void ClockWindow::onSurfacePressed() {
     }
     // The window's height is no guide: a window manager may impose a larger one.
     m_unfolded = !m_unfolded;
+    // Nothing of the panel is built until it first unfolds: a clock may sit folded all day.
+    if (m_unfolded && !m_moveCommand)
+        buildPanel();
     setFixedHeight(Twips::toPx(m_unfolded ? UnfoldedHeight : FoldedHeight));
     keepExactSize(this);
     for (const LabelLayout& l : ClockWindowLayout::labels)
@@ -411,13 +415,17 @@ void ClockWindow::armTickTimer() {
     // the stopwatch runs, its second blinks the colon and this timer waits for the minute
     // alone, so the program wakes once a second rather than twice; the timer is armed anew
     // whenever the stopwatch starts or stops.
-    const int wait = m_stopwatch->isRunning() ? m_services.time->msecsToNextMinute()
-                                              : m_services.time->msecsToNextSecond();
+    const int wait = stopwatchRunning() ? m_services.time->msecsToNextMinute()
+                                        : m_services.time->msecsToNextSecond();
     m_tickTimer->start(wait + 5);
 }
 
+bool ClockWindow::stopwatchRunning() const {
+    return m_stopwatch && m_stopwatch->isRunning();
+}
+
 void ClockWindow::onTickTimer() {
-    if (!m_stopwatch->isRunning()) {
+    if (!stopwatchRunning()) {
         showTime();
         return;
     }

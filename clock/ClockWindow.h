@@ -23,7 +23,8 @@ public:
     // A window dropped this close to the top edge (twips) snaps onto it.
     static constexpr int SnapThreshold = 300;
 
-    // Builds the folded strip and its panel; nothing shows until showAtTopEdge().
+    // Builds the folded strip; its panel is built when it first unfolds. Nothing shows until
+    // showAtTopEdge().
     explicit ClockWindow(const Services& services, QWidget* parent = nullptr);
     ~ClockWindow() override;
 
@@ -76,6 +77,7 @@ private:
     void updateFrame();
     void buildStrip();
     void buildPanel();
+    bool stopwatchRunning() const;
     void armTickTimer();
     void onTickTimer();
     // Repaints the cells a tick changed and keeps the screen reader's names up to date.

@@ -3,14 +3,16 @@
 #include "platform/MessageBox.h"
 #include "widgets/CommandLabel.h"
 
-SoundSwitch::SoundSwitch(CommandLabel* soundCommand, CommandLabel* soundState, Mixer& mixer,
-                         MessageBox& messages, QWidget* window)
+SoundSwitch::SoundSwitch(Mixer& mixer, MessageBox& messages, QWidget* window)
     : QObject(window)
-    , m_command(soundCommand)
-    , m_state(soundState)
     , m_mixer(mixer)
     , m_messages(messages)
     , m_window(window) {
+}
+
+void SoundSwitch::showOn(CommandLabel* soundCommand, CommandLabel* soundState) {
+    m_command = soundCommand;
+    m_state = soundState;
     connect(soundCommand, &CommandLabel::clicked, this, &SoundSwitch::toggle);
     showState();
 }

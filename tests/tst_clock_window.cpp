@@ -106,6 +106,10 @@ private slots:
         QVERIFY(clock->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(clock->windowFlags().testFlag(Qt::FramelessWindowHint));
         QCOMPARE(strip(), QStringLiteral("00:00"));
+        // The panel is built when it first unfolds.
+        QVERIFY(clock->findChildren<QWidget*>().isEmpty());
+        press(clock.get(), Qt::LeftButton, {80, 10});
+        QCOMPARE(clock->findChildren<CommandLabel*>().size(), 16);
     }
 
     void frameFollowsTheHeight() {
@@ -306,6 +310,7 @@ private slots:
     // the minute alone, which it shows without a blink: one wakeup a second instead of two.
     void aRunningStopwatchBlinksTheColon() {
         auto* timer = clock->findChild<QTimer*>("tickTimer");
+        press(clock.get(), Qt::LeftButton, {80, 10});
         time.toNextMinute = 20000;
         press(label("startCommand"));
         QVERIFY(timer->remainingTime() > 19000);
@@ -482,6 +487,7 @@ private slots:
     void exitAsksToEndTheProgram() {
         int requests = 0;
         connect(clock.get(), &ClockWindow::exitRequested, this, [&] { ++requests; });
+        press(clock.get(), Qt::LeftButton, {80, 10});
         QTest::mouseClick(label("exitCommand"), Qt::LeftButton);
         QCOMPARE(requests, 1);
         // A close request from outside (a taskbar, the window manager) does the same.

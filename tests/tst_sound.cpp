@@ -33,15 +33,19 @@ QString state(ClockWindow& clock) {
 } // namespace
 
 void SoundTest::startUpTurnsTheVolumeUp() {
-    FakeServices fakes;
-    ClockWindow clock(fakes.services());
+    ClockFixture fakes;
+    fakes.clock = std::make_unique<ClockWindow>(fakes.services());
+    ClockWindow& clock = *fakes.clock;
     // Building the window neither shows it nor touches the mixer.
     QVERIFY(!clock.isVisible());
     QCOMPARE(fakes.mixer.opens, 0);
     startClock(clock);
     QCOMPARE(fakes.mixer.opens, 1);
     QCOMPARE(fakes.mixer.writes, QList<quint32>{65534});
+    // The panel, built when it first unfolds, shows the state the switch kept.
+    fakes.unfold();
     QCOMPARE(state(clock), QStringLiteral("On"));
+    QCOMPARE(fakes.mixer.writes.size(), 1);
     QVERIFY(fakes.messages.shown.isEmpty());
 }
 

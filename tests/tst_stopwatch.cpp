@@ -104,6 +104,7 @@ void StopwatchTest::chimePlaysTheInstalledOrBundledRing() {
 void StopwatchTest::startArmsAOneSecondPreciseTimer() {
     ClockFixture f;
     f.start();
+    f.unfold();
     auto* stopwatchTimer = f.child<QTimer>("stopwatchTimer");
     auto* pauseCommand = f.child("pauseCommand");
     QVERIFY(!stopwatchTimer->isActive());
