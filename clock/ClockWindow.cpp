@@ -170,6 +170,10 @@ void ClockWindow::showAtTopEdge() {
         m_services.windows->freeArea(QGuiApplication::primaryScreen()->geometry().center());
     move(area.left() + centredLeft(area.width(), width()), area.top());
     m_digits->showInitial();
+    // Qt asks whether a screen reader listens before it first shows a window. Without a session
+    // bus, that starts one through dbus-launch, which, run while openbox maps the window, did
+    // not answer until the next input event: ask before the strip goes up.
+    QAccessible::isActive();
     setOnTop(true);
     updateFrame();
 
