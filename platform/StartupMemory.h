@@ -14,7 +14,8 @@ void shareOneHeap();
 // box has closed and before the panel first unfolds.
 void dropTextResources();
 
-// Hands the heap's free pages back to the system.
+// Hands the heap's free pages back to the system, with those of the blocks malloc still keeps
+// for the main thread.
 void returnFreeHeap();
 
 // Hands back the main thread's stack pages below the caller's frame, which deep calls made

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QTest>
 
+#include <cstdlib>
+#include <malloc.h>
 #include <numeric>
 
 class StartupMemoryTest : public QObject {
@@ -29,6 +31,21 @@ private slots:
         const std::array<char, 3 * 4096> expected = mine;
         StartupMemory::returnStackBelowCaller();
         QVERIFY(mine == expected);
+    }
+
+    // Blocks the main thread freed last, which malloc keeps for it, are free heap afterwards.
+    void cachedBlocksReturnToTheHeap() {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("AddressSanitizer has an allocator of its own");
+#endif
+        std::array<void*, 7> blocks{};
+        for (void*& block : blocks)
+            block = std::malloc(200);
+        for (void* block : blocks)
+            std::free(block);
+        const size_t inUse = mallinfo2().uordblks;
+        StartupMemory::returnFreeHeap();
+        QVERIFY(mallinfo2().uordblks + blocks.size() * 200 <= inUse);
     }
 };
 
